@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <stdexcept>
+
+// A failed EchoLink operation; the message is shown and spoken as it stands.
+class EchoLinkError : public std::runtime_error
+{
+public:
+    explicit EchoLinkError(const QString& message)
+        : std::runtime_error(message.toStdString())
+    {
+    }
+    QString message() const { return QString::fromStdString(what()); }
+};
+
+// EchoLink's automation session: the operations Corvane calls and the events EchoLink raises.
+// Every operation may throw EchoLinkError. Events are delivered on the user-interface thread
+// through the event loop, never from inside an operation call.
+class EchoLinkSession : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual void Connect1(const QString& station, bool wait) = 0;
+    virtual void Disconnect1(const QString& station) = 0;
+    virtual void DisconnectAll() = 0;
+    virtual void Transmit(bool on) = 0;
+    virtual void SendChatText(const QString& text) = 0;
+    virtual void RefreshStationList(bool wait) = 0;
+    virtual void Reset() = 0;
+    virtual void Shutdown() = 0;
+    virtual void Quit() = 0;
+    virtual bool Receiving() = 0;
+    virtual bool Transmitting() = 0;
+    // SystemConfig.Callsign: the operator's own callsign.
+    virtual QString SystemConfigCallsign() = 0;
+    // The text of EchoLink's alarm-log window; empty when it cannot be read.
+    virtual QString AlarmLogText() = 0;
+
+signals:
+    void OnClosing();
+    void OnTX(bool on);
+    void OnConnected(const QString& call, const QString& name, const QString& address);
+    void OnDisconnected(const QString& call);
+    void OnStationListReceived();
+    void OnChatTextReceived(const QString& text);
+    void OnStationTextReceived(const QString& text);
+    void OnAlarm(const QString& station, int status);
+    void OnLinkStatusChange(bool enabled);
+};

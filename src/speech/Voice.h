@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <stdexcept>
+
+// What the speech operations hand to a voice: the text and the speak flags, with the values the
+// speech service of the original platform gave them, so callers stay exact about queueing and blocking.
+namespace SpeakFlags {
+constexpr int Async = 1;
+constexpr int PurgeBeforeSpeak = 2;
+constexpr int IsNotXml = 16;
+constexpr int SpeakPunctuation = 64;
+} // namespace SpeakFlags
+
+class VoiceError : public std::runtime_error
+{
+public:
+    explicit VoiceError(const QString& message)
+        : std::runtime_error(message.toStdString())
+    {
+    }
+    QString message() const { return QString::fromStdString(what()); }
+};
+
+// One voice with one call. speak() interprets the flags:
+//   Async (1)            return at once; without it the call blocks until this text has been spoken
+//   PurgeBeforeSpeak (2) drop what is speaking and everything queued first
+//   IsNotXml (16)        the text is plain; without it the text may carry a volume tag
+//   SpeakPunctuation (64) punctuation is spoken as words
+// A failure (no engine, no audio) throws VoiceError.
+class Voice
+{
+public:
+    virtual ~Voice() = default;
+    virtual void speak(const QString& text, int flags) = 0;
+};
+
+// Picks the backend: CORVANE_SPEECH_TRANSCRIPT wins, then CORVANE_VOICE=speechd|espeak|none,
+// else speech-dispatcher with espeak-ng in process as the fallback.
+std::unique_ptr<Voice> createDefaultVoice();

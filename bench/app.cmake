@@ -1,0 +1,4 @@
+corvane_add_bench(bench_startup bench_startup.cpp)
+target_link_libraries(bench_startup PRIVATE corvane_app)
+corvane_add_bench(bench_chat_events bench_chat_events.cpp)
+target_link_libraries(bench_chat_events PRIVATE corvane_app)

@@ -1,0 +1,24 @@
+// EchoLink closing by itself: Corvane follows it.
+#include "MainForm.h"
+
+#include "EchoLinkSession.h"
+#include "Platform.h"
+
+void TmainForm::elEchoLinkSessionClosing()
+{
+    if (state.EchoLinkAttached && state.IsConnected) {
+        m_services.session->DisconnectAll();
+        state.EchoLinkAttached = false;
+        state.IsConnected = false;
+        m_services.session->Quit();
+        close();
+    }
+    if (state.EchoLinkAttached) {
+        m_services.session->Quit();
+        state.EchoLinkAttached = false;
+        close();
+    }
+    m_services.platform->beep();
+    if (!state.EchoLinkAttached)
+        close();
+}

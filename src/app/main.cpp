@@ -1,0 +1,40 @@
+// Program entry: creates the window, runs the start-up and the message loop.
+#include "MainForm.h"
+
+#include "Clock.h"
+#include "Platform.h"
+#include "SocketSession.h"
+#include "Voice.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr,
+                     "corvane: no display is available.\n"
+                     "Run it inside a desktop session, or under a virtual display:\n"
+                     "    xvfb-run -a corvane\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+
+    DesktopPlatform platform;
+    SocketSession session;
+    std::unique_ptr<Voice> voice = createDefaultVoice();
+    MainFormServices services {&session, voice.get(), &SystemClock::instance(), &platform};
+
+    TmainForm mainForm(services);
+    mainForm.FormCreate();
+    mainForm.show();
+    const int result = app.exec();
+    // The settings store writes its copy once more at program end, as it always has.
+    mainForm.settingsStore().save();
+    return result;
+}

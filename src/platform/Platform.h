@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+// The desktop facilities the window needs from the operating system, behind one seam so tests can
+// replace them: no real process is started, no sound played and no browser opened by a test.
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    virtual bool processExists(const QString& exeFileName) = 0;
+    // Starts a program the way a shell "open" does; the outcome is not reported.
+    virtual void startProgram(const QString& path) = 0;
+    // The user's own documents folder, not created.
+    virtual QString documentsFolder() = 0;
+    // PROGRAMFILES when set, else the programfiles folder beside the installed or built program.
+    virtual QString programFilesFolder() = 0;
+    virtual void beep() = 0;
+    virtual void openUrl(const QString& url) = 0;
+    // Plays a wave file without waiting; a missing or unplayable file gives the default beep.
+    virtual void playSound(const QString& wavPath) = 0;
+};
+
+class DesktopPlatform : public Platform
+{
+public:
+    DesktopPlatform();
+    ~DesktopPlatform() override;
+
+    bool processExists(const QString& exeFileName) override;
+    void startProgram(const QString& path) override;
+    QString documentsFolder() override;
+    QString programFilesFolder() override;
+    void beep() override;
+    void openUrl(const QString& url) override;
+    void playSound(const QString& wavPath) override;
+
+private:
+    class SoundPlayer;
+    SoundPlayer* m_sound = nullptr;
+};
+
+// The path of a shell folder by its old numeric name; only the documents folder (5) is known here.
+QString GetSpecialFolderPath(int folder, bool canCreate);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Voice.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// Records what the window asks to be spoken, with the flags; can be made to fail like a machine without speech.
+class FakeVoice : public Voice
+{
+public:
+    struct Request
+    {
+        QString text;
+        int flags;
+        bool operator==(const Request& o) const { return text == o.text && flags == o.flags; }
+    };
+    QList<Request> spoken;
+    QString failWith;
+
+    void speak(const QString& text, int flags) override
+    {
+        if (!failWith.isEmpty())
+            throw VoiceError(failWith);
+        spoken.append({text, flags});
+    }
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const Request& r : spoken)
+            result << r.text;
+        return result;
+    }
+};

@@ -15,17 +15,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
-const char* const seeds[] = {
-    "",
-    "[Corvane]\r\nSpeakMessage=TRUE\r\nLeft=40\r\n\r\n",
-    "[12:00:00]Information>RxText>Q1AB>hello\r\n",
-    "[1:2:3]Warning>Ti>>tle>desc>more\n",
-    "{\"id\":1,\"op\":\"Connect1\",\"args\":[\"Q1AB\",true]}\n",
-    "connect Q1AB \"Jo Smith\" 1.2.3.4",
-    "<volume level=\"80\">Hello &amp; &lt;there&gt;</volume>",
-    "*Q1AB-R* Q2CD-L q3ef/p",
-    "\xEF\xBB\xBF[Sect]\nk=v\n",
-    "\xFF\xFE[\0S\0]\0",
+// Seeds keep their length, so the UTF-16 seed with its NUL bytes arrives whole.
+#define SEED(text) std::string(text, sizeof(text) - 1)
+const std::string seeds[] = {
+    SEED(""),
+    SEED("[Corvane]\r\nSpeakMessage=TRUE\r\nLeft=40\r\n\r\n"),
+    SEED("[12:00:00]Information>RxText>Q1AB>hello\r\n"),
+    SEED("[1:2:3]Warning>Ti>>tle>desc>more\n"),
+    SEED("{\"id\":1,\"op\":\"Connect1\",\"args\":[\"Q1AB\",true]}\n"),
+    SEED("connect Q1AB \"Jo Smith\" 1.2.3.4"),
+    SEED("<volume level=\"80\">Hello &amp; &lt;there&gt;</volume>"),
+    SEED("*Q1AB-R* Q2CD-L q3ef/p"),
+    SEED("\xEF\xBB\xBF[Sect]\nk=v\n"),
+    SEED("\xFF\xFE[\0S\0]\0"),
 };
 
 std::vector<uint8_t> mutate(std::vector<uint8_t> data, std::mt19937& rng)
@@ -72,8 +74,8 @@ int main(int argc, char** argv)
     }
     std::mt19937 rng(20261209);
     std::vector<std::vector<uint8_t>> pool;
-    for (const char* seed : seeds)
-        pool.emplace_back(seed, seed + std::strlen(seed));
+    for (const std::string& seed : seeds)
+        pool.emplace_back(seed.begin(), seed.end());
     for (long i = 0; i < runs; ++i) {
         auto input = mutate(pool[rng() % pool.size()], rng);
         LLVMFuzzerTestOneInput(input.data(), input.size());

@@ -441,6 +441,10 @@ void TmainForm::adaptFonts()
     }
 }
 
+// The window always has its own taskbar entry, hands activation to a modal dialog that owns the input, and
+// minimises and restores itself: Qt's top-level windows already behave so on every Linux desktop, so the
+// window-creation and window-message overrides of the original platform have nothing left to do here.
+
 void TmainForm::setWindowColor(quint32 bgr)
 {
     m_color = bgr;

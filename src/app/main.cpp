@@ -7,7 +7,6 @@
 #include "Voice.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -22,8 +21,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     QApplication app(argc, argv);
+    // Only the application name: a display name would be appended to the window title by the desktop.
     QApplication::setApplicationName(QStringLiteral("Corvane"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
 
     DesktopPlatform platform;
     SocketSession session;
@@ -31,7 +30,8 @@ int main(int argc, char* argv[])
     MainFormServices services {&session, voice.get(), &SystemClock::instance(), &platform};
 
     TmainForm mainForm(services);
-    mainForm.FormCreate();
+    // A start-up that fails (EchoLink not answering) is reported in the window, which still shows.
+    mainForm.guarded([&] { mainForm.FormCreate(); });
     mainForm.show();
     const int result = app.exec();
     // The settings store writes its copy once more at program end, as it always has.

@@ -1,0 +1,2 @@
+corvane_add_bench(bench_chatlog bench_chatlog.cpp)
+target_link_libraries(bench_chatlog PRIVATE corvane_chatlog)

@@ -1,0 +1,1 @@
+corvane_add_fuzz(fuzz_chatlog SOURCES fuzz_chatlog.cpp LIBS corvane_chatlog_store)

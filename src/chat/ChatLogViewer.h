@@ -1,0 +1,74 @@
+#pragma once
+// The chat log viewer: a modal window listing the in-memory log, filtered by severity, with Save and Print. It
+// only reads the log.
+
+#include "ChatLog.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <functional>
+
+class ChatLogModel;
+class QActionGroup;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QTableView;
+class QToolButton;
+
+class ChatLogViewer : public QDialog
+{
+    Q_OBJECT
+public:
+    ChatLogViewer(const ChatLog& log, const QString& title, QWidget* parent = nullptr);
+
+    // Chooses which records are listed, as the drop-down's radio items do.
+    void setSeverityFilter(LogSeverity mostMinor);
+    LogSeverity severityFilter() const;
+
+    // The listed rows as lines "[time] severity > title > description", the text that Save and Print write.
+    QStringList lines() const;
+
+    // Writes the listed lines to a file, CR LF after each, in the locale encoding. Returns false and sets
+    // lastError() when the file cannot be written.
+    bool saveTo(const QString& path);
+    QString lastError() const { return m_lastError; }
+
+    // Prints the listed lines, one a line, across as many pages as they need.
+    void printTo(QPrinter& printer) const;
+
+    // Where Save asks for a file name. The default shows a save dialog; tests put their own answer here.
+    using FileNameProvider = std::function<QString(QWidget* parent)>;
+    void setFileNameProvider(FileNameProvider provider) { m_askFileName = std::move(provider); }
+
+    ChatLogModel* model() const { return m_model; }
+    QTableView* table() const { return m_table; }
+    QToolButton* filterButton() const { return m_filterButton; }
+    QPushButton* saveButton() const { return m_saveButton; }
+    QPushButton* printButton() const { return m_printButton; }
+    QLabel* countLabel() const { return m_countLabel; }
+
+public slots:
+    void save();
+    void print();
+
+private:
+    void buildTable();
+    void buildFilter();
+    void buildButtons();
+    void layOut();
+    void showFilterChoice();
+    void showCount();
+    static QString askSaveFileName(QWidget* parent);
+
+    ChatLogModel* m_model = nullptr;
+    QTableView* m_table = nullptr;
+    QToolButton* m_filterButton = nullptr;
+    QActionGroup* m_filterGroup = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_printButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
+    QLabel* m_countLabel = nullptr;
+    FileNameProvider m_askFileName = &ChatLogViewer::askSaveFileName;
+    QString m_lastError;
+};

@@ -22,6 +22,11 @@ constexpr int MaxLineBytes = 1 << 20;
 QString serverPath();
 // Creates the socket's folder with owner-only access; false when it cannot be made private.
 bool prepareServerFolder(QString* error);
+// The folder that holds the socket.
+QString serverFolder();
+// Whether a socket's folder exists, is ours and closed to others; a client checks it before it trusts
+// whatever listens there.
+bool checkServerFolder(const QString& folder, QString* error);
 
 QByteArray encode(const QJsonObject& message);
 // Parses one line; nullopt (with the reason) when it is not a JSON object.

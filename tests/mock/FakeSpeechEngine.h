@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <chrono>
 #include <condition_variable>
 #include <memory>

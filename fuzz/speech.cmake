@@ -1,0 +1,1 @@
+corvane_add_fuzz(fuzz_speech_text SOURCES fuzz_speech_text.cpp LIBS corvane_speech)

@@ -1,0 +1,12 @@
+#include "SoundFiles.h"
+
+#include <QCoreApplication>
+
+namespace SoundFiles {
+
+QString timeoutWavPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/timeout.wav");
+}
+
+} // namespace SoundFiles

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "SpeechEngine.h"
+
+#include <QString>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+// Our own speech queue in front of one engine, on one worker thread that owns the engine. It keeps the
+// three behaviours the speech operations rely on whatever the engine: requests are spoken in the order
+// made, a purging request cuts off the current one and drops the queued ones, and a blocking request
+// returns once its own text has been spoken. Every wait is bounded, so a dead engine or an audio
+// device that never finishes cannot freeze the window.
+class SpeechQueue
+{
+public:
+    static constexpr std::chrono::milliseconds defaultBlockingBound { 30000 };
+
+    // Opens the engine on the worker; throws VoiceError when it cannot be opened.
+    explicit SpeechQueue(std::unique_ptr<SpeechEngine> engine,
+                         std::chrono::milliseconds blockingBound = defaultBlockingBound);
+    ~SpeechQueue();
+    SpeechQueue(const SpeechQueue&) = delete;
+    SpeechQueue& operator=(const SpeechQueue&) = delete;
+
+    // A request without text changes nothing, not even with purge. A blocking request waits at most the
+    // bound, then returns. Throws VoiceError when a blocking request fails, and also reports an earlier
+    // asynchronous request that failed on the worker, once, at the next call (this call's request
+    // stays queued).
+    void submit(const SpeechRequest& request);
+
+private:
+    struct Ticket
+    {
+        SpeechRequest request;
+        SpeechEngine::CutOff cutOff { false };
+        bool done = false;
+        std::optional<QString> failure;
+        SpeechEngine::Deadline deadline;
+    };
+    using TicketPtr = std::shared_ptr<Ticket>;
+
+    void startWorker();
+    void stopWorker();
+    void run();
+    void process(Ticket& ticket);
+    void finish(const TicketPtr& ticket, std::optional<QString> failure);
+    void dropQueuedAndCurrent();
+    void waitFor(const TicketPtr& ticket, std::unique_lock<std::mutex>& lock);
+
+    std::unique_ptr<SpeechEngine> m_engine;
+    const std::chrono::milliseconds m_blockingBound;
+    std::mutex m_mutex;
+    std::condition_variable m_workerWake;
+    std::condition_variable m_ticketDone;
+    std::deque<TicketPtr> m_queued;
+    TicketPtr m_current;
+    std::optional<QString> m_earlierFailure;
+    std::optional<QString> m_openFailure;
+    bool m_opened = false;
+    bool m_stopping = false;
+    std::thread m_worker;
+};

@@ -2,6 +2,7 @@
 #include "MainForm.h"
 
 #include "Clock.h"
+#include "IniFile.h"
 #include "Platform.h"
 #include "SocketSession.h"
 #include "Voice.h"

@@ -18,8 +18,10 @@ struct Step
 };
 
 // Station texts mark the station talking now with "> " at the start of its line.
+// The first station comes once a freshly launched Corvane has waited for EchoLink, attached and applied
+// its settings (about 11 seconds), so the newcomer hears it arrive instead of the start-up sweeping it away.
 const Step script[] = {
-    { 3000, nullptr, R"(connect *LAKEVIEW* "Lakeview Conference" 10.20.30.40)" },
+    { 16000, nullptr, R"(connect *LAKEVIEW* "Lakeview Conference" 10.20.30.40)" },
     { 3000, "*LAKEVIEW*",
       R"(stationtext "*LAKEVIEW* Lakeview Conference\r\nQ1AB Jo Smith\r\nQ2CD-R Mesa Repeater\r\nQ6LM Ann Lee\r\n")" },
     { 4000, "*LAKEVIEW*", "chat Q1AB>Good evening all, Jo here in Elm Falls." },

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 
 #include <array>
@@ -10,6 +11,15 @@ constexpr quint32 Waiting = 0x808080;
 constexpr quint32 Idle = 0x374A42;
 constexpr quint32 Qso = 0x008000;
 constexpr quint32 Transmit = 0x0000FF;
+
+inline QColor toColor(quint32 bgr)
+{
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+inline quint32 fromColor(const QColor& c)
+{
+    return static_cast<quint32>(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
 } // namespace WindowColors
 
 // Slots 1..10 hold the connected stations as a stack; slot 11 holds a station beyond the maximum for the

@@ -73,11 +73,6 @@ const char* const WelcomeText[] = {
     "info when you connect to a station.",
 };
 
-QColor fromBgr(quint32 bgr)
-{
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
 {
     auto* button = new QPushButton(caption, parent);
@@ -449,7 +444,7 @@ void TmainForm::setWindowColor(quint32 bgr)
 {
     m_color = bgr;
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, fromBgr(bgr));
+    palette.setColor(QPalette::Window, WindowColors::toColor(bgr));
     setPalette(palette);
     setAutoFillBackground(true);
 }

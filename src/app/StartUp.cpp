@@ -144,10 +144,7 @@ void TmainForm::StartUpTimerTimer()
     SetUTC_Clock_Time();
     AddChatLineQuietly(QStringLiteral("Corvane.ini File Location: ") + state.IniFilePath);
     ApplyColorScheme();
-    state.TalkingNowColor = [this] {
-        const QColor c = lblTalkingNow->palette().color(QPalette::Window);
-        return static_cast<quint32>(c.red() | (c.green() << 8) | (c.blue() << 16));
-    }();
+    state.TalkingNowColor = WindowColors::fromColor(lblTalkingNow->palette().color(QPalette::Window));
     applyContentFontSize(true);
     m_services.session->RefreshStationList(true);
     state.EchoLinkAttached = true;

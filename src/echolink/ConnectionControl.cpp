@@ -208,9 +208,7 @@ void TmainForm::btnDisconnectClick()
     TxTimeFill->setValue(100);
     setQrzCaption(QStringLiteral("/db/"));
     QPalette palette = lblTalkingNow->palette();
-    palette.setColor(QPalette::Window,
-                     QColor(state.TalkingNowColor & 0xFF, (state.TalkingNowColor >> 8) & 0xFF,
-                            (state.TalkingNowColor >> 16) & 0xFF));
+    palette.setColor(QPalette::Window, WindowColors::toColor(state.TalkingNowColor));
     lblTalkingNow->setPalette(palette);
     lblTalkingNow->clear();
 }

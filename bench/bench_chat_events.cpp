@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-
 #include <cstdio>
 
 int main(int argc, char** argv)

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -38,7 +37,7 @@ int main(int argc, char** argv)
     std::printf("rounds: %d\n", rounds);
     std::printf("FormCreate work (median):        %.1f ms\n", median(createMs));
     std::printf("StartUpTimerTimer work (median): %.1f ms\n", median(timerMs));
-    std::printf("start-up work in all (median):   %.1f ms  (target < 300 ms; first round %.1f ms)\n",
-                median(totalMs), totalMs.front());
+    std::printf("start-up work in all (median):   %.1f ms  (target < 300 ms; first round %.1f ms)\n", median(totalMs),
+                totalMs.front());
     return 0;
 }

@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QString>
-
 #include <array>
 
 // Window colours as 0x00BBGGRR values, blue in the high byte.

@@ -147,7 +147,7 @@ void TmainForm::buildControls()
     auto* top = new QHBoxLayout;
     ClockUniversalTime = makeLabel(central, "ClockUniversalTime", QString());
     ClockLocalTime = makeLabel(central, "ClockLocalTime", QString());
-    for (QLabel* clock : {ClockUniversalTime, ClockLocalTime}) {
+    for (QLabel* clock : { ClockUniversalTime, ClockLocalTime }) {
         setLabelColors(clock, Qt::black, Qt::white);
         clock->setMinimumWidth(140);
         clock->setAlignment(Qt::AlignCenter);
@@ -186,8 +186,8 @@ void TmainForm::buildControls()
     // -100 at the top: moving the thumb up (the Up key) makes speech louder.
     TrackBarVolume->setInvertedAppearance(true);
     TrackBarVolume->setInvertedControls(true);
-    for (QWidget* w : std::initializer_list<QWidget*> {lblStationCount, btnDisconnectLast, btnDisconnect,
-                                                        btnLastConnect, bTxRx})
+    for (QWidget* w :
+         std::initializer_list<QWidget*> { lblStationCount, btnDisconnectLast, btnDisconnect, btnLastConnect, bTxRx })
         left->addWidget(w);
     left->addWidget(TrackBarVolume, 1, Qt::AlignHCenter);
     centre->addLayout(left);
@@ -200,7 +200,7 @@ void TmainForm::buildControls()
     redtChat->setObjectName(QStringLiteral("redtChat"));
     redtStation = new QTextBrowser(Splitter1);
     redtStation->setObjectName(QStringLiteral("redtStation"));
-    for (QTextBrowser* pane : {redtChat, redtStation}) {
+    for (QTextBrowser* pane : { redtChat, redtStation }) {
         pane->setOpenLinks(false);
         pane->setOpenExternalLinks(false);
         pane->setFocusPolicy(Qt::ClickFocus);
@@ -212,7 +212,7 @@ void TmainForm::buildControls()
         redtStation->append(QString::fromUtf8(line).toHtmlEscaped());
     Splitter1->addWidget(redtChat);
     Splitter1->addWidget(redtStation);
-    Splitter1->setSizes({411, 560});
+    Splitter1->setSizes({ 411, 560 });
     centre->addWidget(Splitter1, 1);
     layout->addLayout(centre, 1);
 
@@ -225,7 +225,7 @@ void TmainForm::buildControls()
     SpeakCheckBox = makeCheckBox(central, "SpeakCheckBox", QStringLiteral("Speak F6"), true);
     ButtonAnnounceCheckBox = makeCheckBox(central, "ButtonAnnounceCheckBox", QStringLiteral("Button Speak F7"), true);
     KeySpeakCheckBox = makeCheckBox(central, "KeySpeakCheckBox", QStringLiteral("Key Speak F8"), false);
-    for (QCheckBox* box : {cbCheckAway, SpeakCheckBox, ButtonAnnounceCheckBox, KeySpeakCheckBox})
+    for (QCheckBox* box : { cbCheckAway, SpeakCheckBox, ButtonAnnounceCheckBox, KeySpeakCheckBox })
         options->addWidget(box);
     options->addStretch(1);
     layout->addLayout(options);
@@ -246,7 +246,8 @@ void TmainForm::buildControls()
     layout->addWidget(pnlCalls);
 
     edtAbsent = new QLineEdit(
-        QStringLiteral("Sorry I am out of the shack. Please leave, type a text message and I will call you back."), central);
+        QStringLiteral("Sorry I am out of the shack. Please leave, type a text message and I will call you back."),
+        central);
     edtAbsent->setObjectName(QStringLiteral("edtAbsent"));
     layout->addWidget(edtAbsent);
 
@@ -271,9 +272,9 @@ void TmainForm::buildControls()
             [this](const QString& link) { guarded([&] { openLink(link); }); });
     setQrzCaption(QStringLiteral("/db/"));
     Button2 = makeButton(central, "Button2", QStringLiteral("View Log"));
-    for (QWidget* w : std::initializer_list<QWidget*> {btnUpDown, lblFontSize, Button1, btnChatClear, TxTimeFill,
-                                                        SpeechEnableCheckBox, FocusToFrontCheckBox, QRZLinkLabel,
-                                                        Button2})
+    for (QWidget* w :
+         std::initializer_list<QWidget*> { btnUpDown, lblFontSize, Button1, btnChatClear, TxTimeFill,
+                                           SpeechEnableCheckBox, FocusToFrontCheckBox, QRZLinkLabel, Button2 })
         bottom->addWidget(w);
     layout->addLayout(bottom);
 
@@ -286,8 +287,8 @@ void TmainForm::buildControls()
     statusBar()->addWidget(StatusBarPanel1);
 
     // Controls the Tab key skips still take the focus by mouse.
-    for (QWidget* w : std::initializer_list<QWidget*> {btnUpDown, Button1, btnChatClear, TxTimeFill, Button2,
-                                                        FocusToFrontCheckBox, QRZLinkLabel})
+    for (QWidget* w : std::initializer_list<QWidget*> { btnUpDown, Button1, btnChatClear, TxTimeFill, Button2,
+                                                        FocusToFrontCheckBox, QRZLinkLabel })
         w->setFocusPolicy(Qt::ClickFocus);
 
     // Wiring: every handler runs inside the exception guard.
@@ -308,11 +309,10 @@ void TmainForm::buildControls()
     on(btnDisconnectLast, &QPushButton::clicked, &TmainForm::btnDisconnectLastClick);
     on(bTxRx, &QPushButton::clicked, &TmainForm::bTxRxClick);
     for (QPushButton* button : bCall) {
-        connect(button, &QPushButton::clicked, this,
-                [this, button] { guarded([&] { DoConnect(button->text()); }); });
+        connect(button, &QPushButton::clicked, this, [this, button] { guarded([&] { DoConnect(button->text()); }); });
     }
 
-    for (QWidget* w : std::initializer_list<QWidget*> {edtChat, FocusToFrontCheckBox, TrackBarVolume})
+    for (QWidget* w : std::initializer_list<QWidget*> { edtChat, FocusToFrontCheckBox, TrackBarVolume })
         w->installEventFilter(this);
 }
 
@@ -340,7 +340,7 @@ void TmainForm::buildTimers()
 
 void TmainForm::setTabOrder()
 {
-    QList<QWidget*> order {edtChat, btnLastConnect, btnDisconnect, btnDisconnectLast, bTxRx, TrackBarVolume};
+    QList<QWidget*> order { edtChat, btnLastConnect, btnDisconnect, btnDisconnectLast, bTxRx, TrackBarVolume };
     for (QPushButton* button : bCall)
         order << button;
     order << cbCheckAway << SpeakCheckBox << ButtonAnnounceCheckBox << KeySpeakCheckBox << edtAbsent
@@ -359,37 +359,39 @@ void TmainForm::describeForScreenReaders()
         const char* description;
     };
     const Description descriptions[] = {
-        {ClockUniversalTime, "Universal time", "Clock showing the date and time in UTC"},
-        {ClockLocalTime, "Local time", "Clock showing the local date and time"},
-        {lblConnInfo, "Connection information", "Callsigns and names of the connected stations"},
-        {lblTalkingNow, "Talking now", "The station that is talking now"},
-        {lblStationCount, "Station count", "Number of connected stations"},
-        {btnDisconnectLast, "Disconnect Last", "Disconnect the station that connected last"},
-        {btnDisconnect, "Disconnect All", "Disconnect all stations. Control D"},
-        {btnLastConnect, "ReConnect", "Connect again to the last station, or to the callsign in the chat line. Alt R"},
-        {bTxRx, "Transmit or receive", "Switch the transmitter on or off"},
-        {redtChat, "Chat pane", "Received and sent chat text and messages"},
-        {redtStation, "Station pane", "Information text of the connected station"},
-        {edtChat, "Chat line",
-         "Type chat text and press Enter to send it; with no station connected, a callsign or node number to connect"},
-        {TrackBarVolume, "Speech volume", "Up and Down arrow keys change the speech volume"},
-        {cbCheckAway, "Away", "Answer new stations with the away message. F5"},
-        {SpeakCheckBox, "Speak messages", "Speak received messages. F6"},
-        {ButtonAnnounceCheckBox, "Button speak", "Announce controls when they get the focus. F7"},
-        {KeySpeakCheckBox, "Key speak", "Echo typed keys by speech. F8"},
-        {pnlCalls, "Memory buttons", "Forty memory buttons holding callsigns"},
-        {edtAbsent, "Away message", "Message sent to stations that connect while away mode is on"},
-        {btnUpDown, "Font size", "Font size of the text panes"},
-        {lblFontSize, "Font size value", "The current font size"},
-        {Button1, "Play Sound", "Play the time-out sound and a volume test message"},
-        {btnChatClear, "Clear Text", "Empty the chat and station panes"},
-        {TxTimeFill, "Transmit time", "Time left in the current transmission"},
-        {SpeechEnableCheckBox, "Speech enable", "Switch all speech on or off"},
-        {FocusToFrontCheckBox, "Focus", "Bring the window to the front when the station list updates"},
-        {QRZLinkLabel, "Callsign look-up", "Web page with details of the connected station"},
-        {Button2, "View Log", "Show the chat log"},
-        {StatusBarPanel0, "Station talking label", ""},
-        {StatusBarPanel1, "Station talking", "The station that is talking now"},
+        { ClockUniversalTime, "Universal time", "Clock showing the date and time in UTC" },
+        { ClockLocalTime, "Local time", "Clock showing the local date and time" },
+        { lblConnInfo, "Connection information", "Callsigns and names of the connected stations" },
+        { lblTalkingNow, "Talking now", "The station that is talking now" },
+        { lblStationCount, "Station count", "Number of connected stations" },
+        { btnDisconnectLast, "Disconnect Last", "Disconnect the station that connected last" },
+        { btnDisconnect, "Disconnect All", "Disconnect all stations. Control D" },
+        { btnLastConnect, "ReConnect",
+          "Connect again to the last station, or to the callsign in the chat line. Alt R" },
+        { bTxRx, "Transmit or receive", "Switch the transmitter on or off" },
+        { redtChat, "Chat pane", "Received and sent chat text and messages" },
+        { redtStation, "Station pane", "Information text of the connected station" },
+        { edtChat, "Chat line",
+          "Type chat text and press Enter to send it; with no station connected, a callsign or node number to "
+          "connect" },
+        { TrackBarVolume, "Speech volume", "Up and Down arrow keys change the speech volume" },
+        { cbCheckAway, "Away", "Answer new stations with the away message. F5" },
+        { SpeakCheckBox, "Speak messages", "Speak received messages. F6" },
+        { ButtonAnnounceCheckBox, "Button speak", "Announce controls when they get the focus. F7" },
+        { KeySpeakCheckBox, "Key speak", "Echo typed keys by speech. F8" },
+        { pnlCalls, "Memory buttons", "Forty memory buttons holding callsigns" },
+        { edtAbsent, "Away message", "Message sent to stations that connect while away mode is on" },
+        { btnUpDown, "Font size", "Font size of the text panes" },
+        { lblFontSize, "Font size value", "The current font size" },
+        { Button1, "Play Sound", "Play the time-out sound and a volume test message" },
+        { btnChatClear, "Clear Text", "Empty the chat and station panes" },
+        { TxTimeFill, "Transmit time", "Time left in the current transmission" },
+        { SpeechEnableCheckBox, "Speech enable", "Switch all speech on or off" },
+        { FocusToFrontCheckBox, "Focus", "Bring the window to the front when the station list updates" },
+        { QRZLinkLabel, "Callsign look-up", "Web page with details of the connected station" },
+        { Button2, "View Log", "Show the chat log" },
+        { StatusBarPanel0, "Station talking label", "" },
+        { StatusBarPanel1, "Station talking", "The station that is talking now" },
     };
     for (const Description& d : descriptions) {
         d.widget->setAccessibleName(QString::fromUtf8(d.name));
@@ -425,7 +427,7 @@ void TmainForm::adaptFonts()
     const QString calibri = QStringLiteral("Calibri");
     if (!QFontDatabase::families().contains(calibri, Qt::CaseInsensitive))
         return;
-    for (QWidget* w : std::initializer_list<QWidget*> {redtStation, redtChat, edtAbsent, edtChat}) {
+    for (QWidget* w : std::initializer_list<QWidget*> { redtStation, redtChat, edtAbsent, edtChat }) {
         QFont font = w->font();
         if (font.family().compare(calibri, Qt::CaseInsensitive) == 0)
             continue;
@@ -494,7 +496,8 @@ void TmainForm::ApplicationEvents1Exception(const QString& message)
     try {
         m_services.voice->speak(message + QStringLiteral("Application Exception "), 1);
     } catch (const std::exception& e) {
-        AddChatLineQuietly(QString::fromUtf8(e.what()) + QStringLiteral(" Microsoft Speech Not installed or Disabled."));
+        AddChatLineQuietly(QString::fromUtf8(e.what())
+                           + QStringLiteral(" Microsoft Speech Not installed or Disabled."));
     }
 }
 

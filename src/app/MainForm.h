@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <exception>
 #include <functional>

@@ -1,7 +1,6 @@
 // Loading the settings at start-up (each value applied as soon as it is read) and saving them.
-#include "MainForm.h"
-
 #include "IniFile.h"
+#include "MainForm.h"
 #include "SettingsTable.h"
 
 #include <QCheckBox>
@@ -11,7 +10,6 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTextBrowser>
-
 #include <algorithm>
 
 namespace {
@@ -33,24 +31,52 @@ void TmainForm::applySetting(int index)
     auto integer = [&] { return ini.readInteger(key.name, key.defaultValue.toInt()); };
 
     switch (index) {
-    case 0: setChecked(SpeakCheckBox, boolean()); break;
-    case 1: setChecked(ButtonAnnounceCheckBox, boolean()); break;
-    case 2: setChecked(KeySpeakCheckBox, boolean()); break;
-    case 3: state.AlarmMsgAnnounce = boolean(); break;
-    case 4: state.ColorToggle = boolean(); break;
-    case 5: state.TimerBell = boolean(); break;
-    case 6: setChecked(SpeechEnableCheckBox, boolean()); break;
-    case 7: setChecked(FocusToFrontCheckBox, boolean()); break;
-    case 8: state.ColorSetNumber = integer(); break;
-    case 9: btnUpDown->setValue(integer()); break;
-    case 10: move(integer(), y()); break;
-    case 11: move(x(), integer()); break;
-    case 12: resize(std::max(integer() - (frameGeometry().width() - width()), 0), height()); break;
-    case 13: resize(width(), std::max(integer() - (frameGeometry().height() - height()), 0)); break;
+    case 0:
+        setChecked(SpeakCheckBox, boolean());
+        break;
+    case 1:
+        setChecked(ButtonAnnounceCheckBox, boolean());
+        break;
+    case 2:
+        setChecked(KeySpeakCheckBox, boolean());
+        break;
+    case 3:
+        state.AlarmMsgAnnounce = boolean();
+        break;
+    case 4:
+        state.ColorToggle = boolean();
+        break;
+    case 5:
+        state.TimerBell = boolean();
+        break;
+    case 6:
+        setChecked(SpeechEnableCheckBox, boolean());
+        break;
+    case 7:
+        setChecked(FocusToFrontCheckBox, boolean());
+        break;
+    case 8:
+        state.ColorSetNumber = integer();
+        break;
+    case 9:
+        btnUpDown->setValue(integer());
+        break;
+    case 10:
+        move(integer(), y());
+        break;
+    case 11:
+        move(x(), integer());
+        break;
+    case 12:
+        resize(std::max(integer() - (frameGeometry().width() - width()), 0), height());
+        break;
+    case 13:
+        resize(width(), std::max(integer() - (frameGeometry().height() - height()), 0));
+        break;
     case 14: {
         const int chatWidth = std::max(integer(), 0);
         const int total = std::max(Splitter1->width() - Splitter1->handleWidth(), chatWidth);
-        Splitter1->setSizes({chatWidth, total - chatWidth});
+        Splitter1->setSizes({ chatWidth, total - chatWidth });
         break;
     }
     case 15: {
@@ -61,8 +87,12 @@ void TmainForm::applySetting(int index)
         TrackBarVolume->setValue(std::clamp(volume, TrackBarVolume->minimum(), TrackBarVolume->maximum()));
         break;
     }
-    case 16: edtAbsent->setText(ini.readString(key.name, key.defaultValue)); break;
-    default: bCall[static_cast<size_t>(index - 17)]->setText(ini.readString(key.name, key.defaultValue)); break;
+    case 16:
+        edtAbsent->setText(ini.readString(key.name, key.defaultValue));
+        break;
+    default:
+        bCall[static_cast<size_t>(index - 17)]->setText(ini.readString(key.name, key.defaultValue));
+        break;
     }
 }
 

@@ -1,33 +1,33 @@
 #include "SettingsTable.h"
 
-const QString DefaultAbsentMessage = QStringLiteral(
-    "Sorry I am out of the shack. Please leave, type a text message and I will call you back. ");
+const QString DefaultAbsentMessage
+    = QStringLiteral("Sorry I am out of the shack. Please leave, type a text message and I will call you back. ");
 
 const std::vector<SettingKey>& settingKeys()
 {
     using T = SettingKey::Type;
     static const std::vector<SettingKey> keys = [] {
         std::vector<SettingKey> list = {
-            {QStringLiteral("SpeakMessage"), T::Boolean, QStringLiteral("TRUE")},
-            {QStringLiteral("ButtonAnnounce"), T::Boolean, QStringLiteral("TRUE")},
-            {QStringLiteral("KeyboardSpeak"), T::Boolean, QStringLiteral("TRUE")},
-            {QStringLiteral("AlarmMsgAnnounce"), T::Boolean, QStringLiteral("TRUE")},
-            {QStringLiteral("ColorToggle"), T::Boolean, QStringLiteral("FALSE")},
-            {QStringLiteral("TimerBell"), T::Boolean, QStringLiteral("TRUE")},
-            {QStringLiteral("SpeechEnable"), T::Boolean, QStringLiteral("TRUE")},
-            {QStringLiteral("NotBringToFront"), T::Boolean, QStringLiteral("FALSE")},
-            {QStringLiteral("ColorSetNumber"), T::Integer, QStringLiteral("0")},
-            {QStringLiteral("InitialFontSize"), T::Integer, QStringLiteral("10")},
-            {QStringLiteral("Left"), T::Integer, QStringLiteral("40")},
-            {QStringLiteral("Top"), T::Integer, QStringLiteral("70")},
-            {QStringLiteral("Width"), T::Integer, QStringLiteral("680")},
-            {QStringLiteral("Height"), T::Integer, QStringLiteral("520")},
-            {QStringLiteral("ChatDisplayWidth"), T::Integer, QStringLiteral("248")},
-            {QStringLiteral("VolumeLevel"), T::Integer, QStringLiteral("-80")},
-            {QStringLiteral("AbsentMsg"), T::Text, DefaultAbsentMessage},
+            { QStringLiteral("SpeakMessage"), T::Boolean, QStringLiteral("TRUE") },
+            { QStringLiteral("ButtonAnnounce"), T::Boolean, QStringLiteral("TRUE") },
+            { QStringLiteral("KeyboardSpeak"), T::Boolean, QStringLiteral("TRUE") },
+            { QStringLiteral("AlarmMsgAnnounce"), T::Boolean, QStringLiteral("TRUE") },
+            { QStringLiteral("ColorToggle"), T::Boolean, QStringLiteral("FALSE") },
+            { QStringLiteral("TimerBell"), T::Boolean, QStringLiteral("TRUE") },
+            { QStringLiteral("SpeechEnable"), T::Boolean, QStringLiteral("TRUE") },
+            { QStringLiteral("NotBringToFront"), T::Boolean, QStringLiteral("FALSE") },
+            { QStringLiteral("ColorSetNumber"), T::Integer, QStringLiteral("0") },
+            { QStringLiteral("InitialFontSize"), T::Integer, QStringLiteral("10") },
+            { QStringLiteral("Left"), T::Integer, QStringLiteral("40") },
+            { QStringLiteral("Top"), T::Integer, QStringLiteral("70") },
+            { QStringLiteral("Width"), T::Integer, QStringLiteral("680") },
+            { QStringLiteral("Height"), T::Integer, QStringLiteral("520") },
+            { QStringLiteral("ChatDisplayWidth"), T::Integer, QStringLiteral("248") },
+            { QStringLiteral("VolumeLevel"), T::Integer, QStringLiteral("-80") },
+            { QStringLiteral("AbsentMsg"), T::Text, DefaultAbsentMessage },
         };
         for (int i = 1; i <= 40; ++i)
-            list.push_back({QStringLiteral("Callsign%1").arg(i), T::Text, QStringLiteral("NO CALL")});
+            list.push_back({ QStringLiteral("Callsign%1").arg(i), T::Text, QStringLiteral("NO CALL") });
         return list;
     }();
     return keys;

@@ -1,13 +1,17 @@
 #pragma once
 
 #include <QString>
-
 #include <vector>
 
 // The keys of the settings file, in the order they are read at start-up and written by a save.
 struct SettingKey
 {
-    enum class Type { Boolean, Integer, Text };
+    enum class Type
+    {
+        Boolean,
+        Integer,
+        Text
+    };
     QString name;
     Type type;
     QString defaultValue; // as the file would hold it: "TRUE", "10", a text

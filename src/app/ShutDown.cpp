@@ -1,7 +1,6 @@
 // EchoLink closing by itself: Corvane follows it.
-#include "MainForm.h"
-
 #include "EchoLinkSession.h"
+#include "MainForm.h"
 #include "Platform.h"
 
 void TmainForm::elEchoLinkSessionClosing()

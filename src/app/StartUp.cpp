@@ -1,10 +1,9 @@
 // Start-up: from the creation of the window until EchoLink is attached and the settings are applied.
-#include "MainForm.h"
-
 #include "ChatLog.h"
 #include "Clock.h"
 #include "EchoLinkSession.h"
 #include "IniFile.h"
+#include "MainForm.h"
 #include "Platform.h"
 
 #include <QLabel>
@@ -47,7 +46,8 @@ void TmainForm::FormCreate()
 
     setWindowColor(WindowColors::Waiting);
     state.NotBringToFront = false;
-    state.EchoLinkExePath = m_services.platform->programFilesFolder() + QStringLiteral("/Halvorn/EchoLink/EchoLink.exe");
+    state.EchoLinkExePath
+        = m_services.platform->programFilesFolder() + QStringLiteral("/Halvorn/EchoLink/EchoLink.exe");
 
     if (!processExists(EchoLinkProgram)) {
         m_services.platform->startProgram(state.EchoLinkExePath);

@@ -1,14 +1,12 @@
 // Program entry: creates the window, runs the start-up and the message loop.
-#include "MainForm.h"
-
 #include "Clock.h"
 #include "IniFile.h"
+#include "MainForm.h"
 #include "Platform.h"
 #include "SocketSession.h"
 #include "Voice.h"
 
 #include <QApplication>
-
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -28,7 +26,7 @@ int main(int argc, char* argv[])
     DesktopPlatform platform;
     SocketSession session;
     std::unique_ptr<Voice> voice = createDefaultVoice();
-    MainFormServices services {&session, voice.get(), &SystemClock::instance(), &platform};
+    MainFormServices services { &session, voice.get(), &SystemClock::instance(), &platform };
 
     TmainForm mainForm(services);
     // A start-up that fails (EchoLink not answering) is reported in the window, which still shows.

@@ -1,10 +1,9 @@
 // The chat line, the chat pane, the station pane's append and the chat log entries.
-#include "MainForm.h"
-
 #include "ChatLog.h"
 #include "ChatLogViewer.h"
 #include "Clock.h"
 #include "EchoLinkSession.h"
+#include "MainForm.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,9 +16,8 @@ namespace {
 // Web addresses in a pane line become links; everything else is shown as plain text.
 QString linkified(const QString& line)
 {
-    static const QRegularExpression address(
-        QStringLiteral(R"((\b(?:https?|ftp)://[^\s<>"]+|\bwww\.[^\s<>"]+))"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression address(QStringLiteral(R"((\b(?:https?|ftp)://[^\s<>"]+|\bwww\.[^\s<>"]+))"),
+                                            QRegularExpression::CaseInsensitiveOption);
     QString html;
     qsizetype last = 0;
     auto it = address.globalMatch(line);
@@ -27,9 +25,8 @@ QString linkified(const QString& line)
         const auto match = it.next();
         html += line.mid(last, match.capturedStart() - last).toHtmlEscaped();
         const QString text = match.captured();
-        const QString target = text.startsWith(QLatin1String("www."), Qt::CaseInsensitive)
-            ? QStringLiteral("http://") + text
-            : text;
+        const QString target
+            = text.startsWith(QLatin1String("www."), Qt::CaseInsensitive) ? QStringLiteral("http://") + text : text;
         html += QStringLiteral("<a href=\"%1\">%2</a>").arg(target.toHtmlEscaped(), text.toHtmlEscaped());
         last = match.capturedEnd();
     }

@@ -1,16 +1,14 @@
 // Connection control: the record of connected stations and the operator's connect and disconnect requests.
-#include "MainForm.h"
-
 #include "ChatLog.h"
 #include "Clock.h"
 #include "EchoLinkSession.h"
+#include "MainForm.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextBrowser>
-
 #include <algorithm>
 
 // The slot of the newest station, kept inside the arrays whatever the count says.
@@ -39,8 +37,8 @@ void TmainForm::elEchoLinkSessionConnected(const QString& call, const QString& n
     if (state.ConnectionCount > MaxStations) {
         AppendChatLine(timeText() + QStringLiteral(">Connection To: ") + name + QLatin1Char(' ') + call
                        + QStringLiteral(". Will be disconnected in 5 Seconds, Exceeded Maximum number of stations."));
-        m_services.session->SendChatText(call
-                                         + QStringLiteral(" Sorry too many connections, Disconnecting, Please try Later. "));
+        m_services.session->SendChatText(
+            call + QStringLiteral(" Sorry too many connections, Disconnecting, Please try Later. "));
         letPendingMessagesRun();
         if (state.ConnectionCount >= StationSlots)
             m_beyondLastSlot << call;

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <stdexcept>
 
 // A failed EchoLink operation; the message is shown and spoken as it stands.

@@ -1,7 +1,6 @@
 #include "Clock.h"
 
 #include <QThread>
-
 #include <algorithm>
 
 void SystemClock::sleep(int ms)

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QObject>
 #include <QTimer>
-
 #include <vector>
 
 class Timer;

@@ -1,7 +1,6 @@
 // The four speech operations and the controls that govern all speech. Nothing else calls the voice,
 // apart from the application-wide exception report.
 #include "MainForm.h"
-
 #include "Phonetics.h"
 #include "Platform.h"
 #include "SoundFiles.h"
@@ -13,10 +12,10 @@
 #include <QSlider>
 
 namespace Flags {
-constexpr int Queued = SpeakFlags::Async | SpeakFlags::IsNotXml;                                 // 17
-constexpr int Purge = SpeakFlags::Async | SpeakFlags::PurgeBeforeSpeak | SpeakFlags::IsNotXml;  // 19
-constexpr int Blocking = SpeakFlags::IsNotXml;                                                  // 16
-constexpr int WithVolume = SpeakFlags::Async | SpeakFlags::SpeakPunctuation;                    // 65
+constexpr int Queued = SpeakFlags::Async | SpeakFlags::IsNotXml; // 17
+constexpr int Purge = SpeakFlags::Async | SpeakFlags::PurgeBeforeSpeak | SpeakFlags::IsNotXml; // 19
+constexpr int Blocking = SpeakFlags::IsNotXml; // 16
+constexpr int WithVolume = SpeakFlags::Async | SpeakFlags::SpeakPunctuation; // 65
 } // namespace Flags
 
 void TmainForm::speak(const QString& text, int flags)

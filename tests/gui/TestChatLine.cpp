@@ -28,7 +28,7 @@ private slots:
         f.startUp();
         connectOne(f);
         type(f, QStringLiteral("hello there"));
-        QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")), QStringList {"SendChatText(hello there)"});
+        QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")), QStringList { "SendChatText(hello there)" });
         QCOMPARE(f.lastChatLine(), QStringLiteral("Q9ZZZ> hello there"));
         QCOMPARE(f.form->chatLog().records().back().title, QStringLiteral("TxText"));
         QCOMPARE(f.form->chatLog().records().back().description, QStringLiteral("Q9ZZZ> hello there"));
@@ -41,7 +41,7 @@ private slots:
         f.startUp();
         connectOne(f);
         type(f, QString());
-        QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")), QStringList {"SendChatText()"});
+        QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")), QStringList { "SendChatText()" });
         QCOMPARE(f.form->chatLog().records().back().description, QStringLiteral("Q9ZZZ> "));
     }
 
@@ -69,7 +69,7 @@ private slots:
         f.startUp();
         f.voice.spoken.clear();
         type(f, QStringLiteral(".A1"));
-        QCOMPARE(f.voice.texts(), QStringList {"Invalid call sign. You started call with a full stop"});
+        QCOMPARE(f.voice.texts(), QStringList { "Invalid call sign. You started call with a full stop" });
         QVERIFY(f.form->edtChat->text().isEmpty());
         QVERIFY(f.session.callsOf(QStringLiteral("Connect1")).isEmpty());
     }
@@ -80,7 +80,7 @@ private slots:
         f.startUp();
         connectOne(f);
         type(f, QStringLiteral(".A1"));
-        QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")), QStringList {"SendChatText(.A1)"});
+        QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")), QStringList { "SendChatText(.A1)" });
     }
 
     void typedCallsignIsConnectedInUpperCase()
@@ -88,7 +88,7 @@ private slots:
         FormFixture f;
         f.startUp();
         type(f, QStringLiteral("q1ab-l"));
-        QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList {"Connect1(Q1AB-L,true)"});
+        QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList { "Connect1(Q1AB-L,true)" });
         QCOMPARE(f.lastChatLine(), QStringLiteral("Q9ZZZ>Connecting To: q1ab-l"));
         QCOMPARE(f.form->edtChat->text(), QStringLiteral("q1ab-l")); // the connected event empties it
     }
@@ -101,7 +101,7 @@ private slots:
         f.session.failNext[QStringLiteral("Connect1")] = QStringLiteral("Station NO CALL not found");
         type(f, QStringLiteral("NO CALL"));
         QCOMPARE(f.lastChatLine(), QStringLiteral(">Station NO CALL not found"));
-        QCOMPARE(f.voice.texts(), QStringList {"Station NO CALL not found"});
+        QCOMPARE(f.voice.texts(), QStringList { "Station NO CALL not found" });
         QVERIFY(f.form->edtChat->text().isEmpty());
     }
 
@@ -120,8 +120,12 @@ private slots:
         QTest::addColumn<QString>("received");
         QTest::addColumn<QString>("sender");
         QTest::addColumn<QString>("message");
-        QTest::newRow("callsign and message") << "Q1AB>hi > there" << "Q1AB>" << "hi > there";
-        QTest::newRow("no marker") << "plain text" << "" << "plain text";
+        QTest::newRow("callsign and message") << "Q1AB>hi > there"
+                                              << "Q1AB>"
+                                              << "hi > there";
+        QTest::newRow("no marker") << "plain text"
+                                   << ""
+                                   << "plain text";
     }
     void receivedChatIsSplitAtTheFirstMarker()
     {
@@ -133,10 +137,10 @@ private slots:
         f.form->elEchoLinkSessionChatTextReceived(received);
         QCOMPARE(f.lastChatLine(), f.form->timeText() + QLatin1Char(' ') + sender + QLatin1Char(' ') + message);
         QCOMPARE(f.form->state.LastChatText, message);
-        QCOMPARE(f.voice.spoken.constLast(),
-                 (FakeVoice::Request {QStringLiteral("<volume level=\"80\">") + message.toHtmlEscaped()
-                                          + QStringLiteral("</volume>"),
-                                      65}));
+        QCOMPARE(
+            f.voice.spoken.constLast(),
+            (FakeVoice::Request {
+                QStringLiteral("<volume level=\"80\">") + message.toHtmlEscaped() + QStringLiteral("</volume>"), 65 }));
         QCOMPARE(f.form->chatLog().records().back().title, QStringLiteral("RxText"));
         QCOMPARE(f.form->chatLog().records().back().description, received);
     }
@@ -176,7 +180,7 @@ private slots:
         const QString html = f.form->redtChat->toHtml();
         QVERIFY(html.contains(QStringLiteral("href=\"https://example.org/a?b=1\"")));
         emit f.form->redtChat->anchorClicked(QUrl(QStringLiteral("https://example.org/a?b=1")));
-        QCOMPARE(f.platform.opened, QStringList {"https://example.org/a?b=1"});
+        QCOMPARE(f.platform.opened, QStringList { "https://example.org/a?b=1" });
     }
 
     void markupInPaneLinesIsShownAsText()

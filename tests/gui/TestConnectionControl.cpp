@@ -32,7 +32,7 @@ private slots:
         QCOMPARE(f.lastChatLine(), f.form->timeText() + QStringLiteral(">Connected To: Op1 Q1AA"));
         QCOMPARE(f.form->chatLog().records().back().title, QStringLiteral("Connect"));
         QCOMPARE(f.form->chatLog().records().back().description, QStringLiteral("Op1 Q1AA"));
-        QCOMPARE(f.voice.spoken.constLast(), (FakeVoice::Request {"Quebec One Alpha Alpha ", 19}));
+        QCOMPARE(f.voice.spoken.constLast(), (FakeVoice::Request { "Quebec One Alpha Alpha ", 19 }));
         QVERIFY(f.form->Timer1->isActive());
         QVERIFY(f.form->QRZLinkLabel->text().contains(QStringLiteral("/db/Q1AA")));
     }
@@ -60,7 +60,7 @@ private slots:
         f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q1AA"));
         QCOMPARE(f.form->state.ConnectionCount, 2);
         QCOMPARE(f.form->lblConnInfo->text(), QStringLiteral("Q1AA Op1 - Q2AA Op2 - "));
-        QCOMPARE(f.voice.texts(), (QStringList {"Quebec One Alpha Alpha ", " has disconnected from conference"}));
+        QCOMPARE(f.voice.texts(), (QStringList { "Quebec One Alpha Alpha ", " has disconnected from conference" }));
         QCOMPARE(f.lastChatLine(), f.form->timeText() + QStringLiteral(">Q1AA Disconnected From Conference."));
         QVERIFY(f.form->btnDisconnectLast->isEnabled());
         f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q2AA"));
@@ -79,8 +79,9 @@ private slots:
         QCOMPARE(f.form->windowColor(), WindowColors::Idle);
         QVERIFY(!f.form->bTxRx->isEnabled());
         QVERIFY(f.form->btnLastConnect->isEnabled());
-        QCOMPARE(f.voice.texts(),
-                 (QStringList {"Quebec One Alpha Alpha ", QStringLiteral(" Disconnected At  ") + f.form->timeText()}));
+        QCOMPARE(
+            f.voice.texts(),
+            (QStringList { "Quebec One Alpha Alpha ", QStringLiteral(" Disconnected At  ") + f.form->timeText() }));
         QCOMPARE(f.form->chatLog().records().back().title, QStringLiteral("Disconnect"));
         QCOMPARE(f.lastChatLine(), f.form->timeText() + QStringLiteral(">Disconnected From: Q1AA"));
     }
@@ -93,14 +94,14 @@ private slots:
             connect(f, n);
         QCOMPARE(f.form->state.StationCalls[11], QStringLiteral("Q11AA"));
         QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")),
-                 QStringList {"SendChatText(Q11AA Sorry too many connections, Disconnecting, Please try Later. )"});
+                 QStringList { "SendChatText(Q11AA Sorry too many connections, Disconnecting, Please try Later. )" });
         QVERIFY(f.chatLines().contains(f.form->timeText()
                                        + QStringLiteral(">Connection To: Op11 Q11AA. Will be disconnected in 5 "
                                                         "Seconds, Exceeded Maximum number of stations.")));
         f.clock.advance(6999);
         QVERIFY(f.session.callsOf(QStringLiteral("Disconnect1")).isEmpty());
         f.clock.advance(1);
-        QCOMPARE(f.session.callsOf(QStringLiteral("Disconnect1")), QStringList {"Disconnect1(Q11AA)"});
+        QCOMPARE(f.session.callsOf(QStringLiteral("Disconnect1")), QStringList { "Disconnect1(Q11AA)" });
         f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q11AA"));
         QCOMPARE(f.form->state.ConnectionCount, 10);
         QVERIFY(f.form->state.IsConnected);
@@ -118,7 +119,7 @@ private slots:
         f.clock.advance(7000);
         // Both stations beyond the maximum are sent away, not just the one in the last slot.
         QCOMPARE(f.session.callsOf(QStringLiteral("Disconnect1")),
-                 (QStringList {"Disconnect1(Q11AA)", "Disconnect1(Q12AA)"}));
+                 (QStringList { "Disconnect1(Q11AA)", "Disconnect1(Q12AA)" }));
         f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q11AA"));
         f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q12AA"));
         QCOMPARE(f.form->state.ConnectionCount, 10);
@@ -153,7 +154,7 @@ private slots:
         f.form->edtChat->setText(QStringLiteral("q3cc"));
         f.session.failNext[QStringLiteral("Connect1")] = QStringLiteral("busy");
         f.form->btnLastConnect->click();
-        QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList {"Connect1(Q3CC,true)"});
+        QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList { "Connect1(Q3CC,true)" });
         QVERIFY(f.form->edtChat->text().isEmpty()); // emptied even when the connection fails
         QCOMPARE(f.lastChatLine(), QStringLiteral(">ReConnect [chat text call] busy"));
         QCOMPARE(f.voice.texts().constLast(), QStringLiteral("ReConnect busy"));
@@ -172,8 +173,8 @@ private slots:
         f.form->bCall[6]->setText(QStringLiteral("no call"));
         f.voice.spoken.clear();
         f.form->DoConnect(f.form->bCall[6]->text());
-        QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList {"Connect1(NO CALL,true)"});
-        QCOMPARE(f.voice.texts(), (QStringList {"Connecting", "Station NO CALL not found"}));
+        QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList { "Connect1(NO CALL,true)" });
+        QCOMPARE(f.voice.texts(), (QStringList { "Connecting", "Station NO CALL not found" }));
         QVERIFY(f.chatLines().contains(QStringLiteral("Q9ZZZ>Connecting To: no call")));
         QVERIFY(f.form->bCall[6]->isEnabled());
         QVERIFY(f.form->btnLastConnect->isEnabled());
@@ -186,7 +187,7 @@ private slots:
         connect(f, 1);
         connect(f, 2);
         f.form->btnDisconnectLast->click();
-        QCOMPARE(f.session.callsOf(QStringLiteral("Disconnect1")), QStringList {"Disconnect1(Q2AA)"});
+        QCOMPARE(f.session.callsOf(QStringLiteral("Disconnect1")), QStringList { "Disconnect1(Q2AA)" });
     }
 };
 

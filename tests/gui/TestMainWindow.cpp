@@ -16,12 +16,36 @@ private slots:
     void everyControlIsNamedForTheScreenReader()
     {
         FormFixture f;
-        const QStringList names {"ClockUniversalTime", "lblConnInfo", "lblTalkingNow", "ClockLocalTime",
-                                 "lblStationCount", "btnDisconnectLast", "btnDisconnect", "btnLastConnect", "bTxRx",
-                                 "redtChat", "Splitter1", "redtStation", "edtChat", "TrackBarVolume", "cbCheckAway",
-                                 "SpeakCheckBox", "ButtonAnnounceCheckBox", "KeySpeakCheckBox", "bCall1", "bCall40",
-                                 "edtAbsent", "btnUpDown", "lblFontSize", "Button1", "btnChatClear", "TxTimeFill",
-                                 "SpeechEnableCheckBox", "FocusToFrontCheckBox", "QRZLinkLabel", "Button2"};
+        const QStringList names { "ClockUniversalTime",
+                                  "lblConnInfo",
+                                  "lblTalkingNow",
+                                  "ClockLocalTime",
+                                  "lblStationCount",
+                                  "btnDisconnectLast",
+                                  "btnDisconnect",
+                                  "btnLastConnect",
+                                  "bTxRx",
+                                  "redtChat",
+                                  "Splitter1",
+                                  "redtStation",
+                                  "edtChat",
+                                  "TrackBarVolume",
+                                  "cbCheckAway",
+                                  "SpeakCheckBox",
+                                  "ButtonAnnounceCheckBox",
+                                  "KeySpeakCheckBox",
+                                  "bCall1",
+                                  "bCall40",
+                                  "edtAbsent",
+                                  "btnUpDown",
+                                  "lblFontSize",
+                                  "Button1",
+                                  "btnChatClear",
+                                  "TxTimeFill",
+                                  "SpeechEnableCheckBox",
+                                  "FocusToFrontCheckBox",
+                                  "QRZLinkLabel",
+                                  "Button2" };
         for (const QString& name : names) {
             auto* widget = f.form->findChild<QWidget*>(name);
             QVERIFY2(widget, qPrintable(name));
@@ -62,13 +86,14 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        const QStringList expectedStart {"btnLastConnect", "btnDisconnect", "btnDisconnectLast", "bTxRx",
-                                         "TrackBarVolume", "bCall1", "bCall2"};
+        const QStringList expectedStart { "btnLastConnect", "btnDisconnect",  "btnDisconnectLast",
+                                          "bTxRx",          "TrackBarVolume", "bCall1",
+                                          "bCall2" };
         QCOMPARE(visited.mid(0, 7), expectedStart);
         const int afterCalls = static_cast<int>(visited.indexOf(QStringLiteral("bCall40"))) + 1;
         QCOMPARE(visited.mid(afterCalls, 7),
-                 (QStringList {"cbCheckAway", "SpeakCheckBox", "ButtonAnnounceCheckBox", "KeySpeakCheckBox",
-                               "edtAbsent", "SpeechEnableCheckBox", "edtChat"}));
+                 (QStringList { "cbCheckAway", "SpeakCheckBox", "ButtonAnnounceCheckBox", "KeySpeakCheckBox",
+                                "edtAbsent", "SpeechEnableCheckBox", "edtChat" }));
         QVERIFY(!visited.contains(QStringLiteral("redtChat")));
         QVERIFY(!visited.contains(QStringLiteral("FocusToFrontCheckBox")));
     }
@@ -83,7 +108,7 @@ private slots:
         f.form->FocusToFrontCheckBox->setChecked(false);
         QVERIFY(f.form->state.NotBringToFront);
         QCOMPARE(f.voice.texts(),
-                 QStringList {"Corvane will Not Come To Front. Or Flash. When Station List Up Dates"});
+                 QStringList { "Corvane will Not Come To Front. Or Flash. When Station List Up Dates" });
         QCOMPARE(QApplication::focusWidget(), f.form->edtChat);
     }
 
@@ -94,7 +119,7 @@ private slots:
         f.form->guarded([] { throw std::runtime_error("disk on fire"); });
         QCOMPARE(f.lastChatLine(), QStringLiteral(">Application Exception disk on fire"));
         QVERIFY(f.form->edtChat->text().isEmpty());
-        QCOMPARE(f.voice.spoken.constLast(), (FakeVoice::Request {"disk on fireApplication Exception ", 1}));
+        QCOMPARE(f.voice.spoken.constLast(), (FakeVoice::Request { "disk on fireApplication Exception ", 1 }));
 
         f.voice.failWith = QStringLiteral("no voice");
         f.form->guarded([] { throw std::runtime_error("again"); });
@@ -108,12 +133,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
         f.form->ButtonAnnounceCheckBox->setFocus();
         f.form->ButtonAnnounceCheckBox->setChecked(false);
-        QCOMPARE(f.voice.texts(), (QStringList {"Button Speak Off", " "}));
+        QCOMPARE(f.voice.texts(), (QStringList { "Button Speak Off", " " }));
         QCOMPARE(QApplication::focusWidget(), f.form->edtChat);
         f.voice.spoken.clear();
         f.form->SpeakCheckBox->setChecked(false);
         QVERIFY(!f.form->state.SpeakMessage);
-        QCOMPARE(f.voice.texts(), QStringList {"Speak Messages Off"});
+        QCOMPARE(f.voice.texts(), QStringList { "Speak Messages Off" });
     }
 };
 

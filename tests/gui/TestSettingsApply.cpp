@@ -36,14 +36,15 @@ private slots:
         QVERIFY(!f.form->FocusToFrontCheckBox->isChecked());
         QVERIFY(f.form->state.NotBringToFront);
         QCOMPARE(f.voice.texts(),
-                 (QStringList {"Keyboard Speak Active",
-                               "Corvane will Not Come To Front. Or Flash. When Station List Up Dates"}));
+                 (QStringList { "Keyboard Speak Active",
+                                "Corvane will Not Come To Front. Or Flash. When Station List Up Dates" }));
         QCOMPARE(f.form->btnUpDown->value(), 10);
         QCOMPARE(f.form->state.VolumeLevel, -80);
         QCOMPARE(f.form->TrackBarVolume->value(), -80);
         QCOMPARE(f.form->bCall[39]->text(), QStringLiteral("NO CALL"));
         QCOMPARE(f.form->edtAbsent->text(),
-                 QStringLiteral("Sorry I am out of the shack. Please leave, type a text message and I will call you back. "));
+                 QStringLiteral(
+                     "Sorry I am out of the shack. Please leave, type a text message and I will call you back. "));
     }
 
     void aSaveWritesAllKeysInOrderInANewSection()
@@ -66,8 +67,9 @@ private slots:
     void storedValuesAreAppliedAndEqualStatesRunNoHandler()
     {
         FormFixture f;
-        writeSettings(f, "[corvane]\r\nkeyboardspeak=no\r\nNotBringToFront=yes\r\nInitialFontSize=20\r\n"
-                         "VolumeLevel=-40\r\nCallsign7=\r\nAbsentMsg=  gone fishing  \r\n");
+        writeSettings(f,
+                      "[corvane]\r\nkeyboardspeak=no\r\nNotBringToFront=yes\r\nInitialFontSize=20\r\n"
+                      "VolumeLevel=-40\r\nCallsign7=\r\nAbsentMsg=  gone fishing  \r\n");
         f.startUp();
         QVERIFY(!f.form->KeySpeakCheckBox->isChecked());
         QVERIFY(f.form->FocusToFrontCheckBox->isChecked());

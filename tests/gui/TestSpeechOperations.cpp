@@ -19,7 +19,9 @@ private slots:
         f.form->SpeakToMeNowPurge(QStringLiteral("b"));
         f.form->SpeakToMeNowSync(QStringLiteral("c"));
         f.form->SpeakWithVolume(QStringLiteral("Test"));
-        const QList<Request> expected {{"a", 17}, {"b", 19}, {"c", 16}, {"<volume level=\"80\">Test</volume>", 65}};
+        const QList<Request> expected {
+            { "a", 17 }, { "b", 19 }, { "c", 16 }, { "<volume level=\"80\">Test</volume>", 65 }
+        };
         QCOMPARE(f.voice.spoken, expected);
     }
 
@@ -45,7 +47,7 @@ private slots:
         QVERIFY(f.form->redtChat->toPlainText().isEmpty());
         f.voice.failWith.clear();
         f.form->SpeechEnableCheckBox->setChecked(true);
-        QCOMPARE(f.voice.spoken, (QList<Request> {{"Speech Output Now Enabled", 17}}));
+        QCOMPARE(f.voice.spoken, (QList<Request> { { "Speech Output Now Enabled", 17 } }));
     }
 
     void failureLeavesOneLinePerRequest()
@@ -55,8 +57,8 @@ private slots:
         f.form->SpeakToMeNow(QStringLiteral("one"));
         f.form->SpeakCallSign(QStringLiteral("Q1AB"));
         QCOMPARE(f.chatLines(),
-                 QStringList({"No speech engine available. Microsoft Speech Not installed or Disabled.",
-                              "No speech engine available. Microsoft Speech Not installed or Disabled."}));
+                 QStringList({ "No speech engine available. Microsoft Speech Not installed or Disabled.",
+                               "No speech engine available. Microsoft Speech Not installed or Disabled." }));
     }
 
     void receivedTextCannotInjectMarkup()
@@ -96,7 +98,7 @@ private slots:
         QTest::keyClick(f.form->TrackBarVolume, Qt::Key(key));
         QCOMPARE(f.form->TrackBarVolume->value(), position);
         QCOMPARE(f.form->state.VolumeLevel, position);
-        QCOMPARE(f.voice.spoken.constLast(), (Request {spoken, 65}));
+        QCOMPARE(f.voice.spoken.constLast(), (Request { spoken, 65 }));
     }
 
     void callsignsAreSpelledAndCutOffOtherSpeech()
@@ -105,7 +107,7 @@ private slots:
         f.form->state.MyCallsign = QStringLiteral("Q1AB");
         f.form->SpeakCallSign(QStringLiteral("Q2CD-R"));
         f.form->SpeakCallSign(QStringLiteral("Q1AB"));
-        QCOMPARE(f.voice.spoken, (QList<Request> {{"Quebec Two Charlie Delta , Repeater ", 19}}));
+        QCOMPARE(f.voice.spoken, (QList<Request> { { "Quebec Two Charlie Delta , Repeater ", 19 } }));
     }
 
     void playSoundPlaysTheWarningAndTheTestPhrase()

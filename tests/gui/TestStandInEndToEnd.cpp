@@ -19,7 +19,7 @@ private:
     static QString send(const QString& command)
     {
         QProcess p;
-        p.start(standInPath(), {QStringLiteral("--send"), command});
+        p.start(standInPath(), { QStringLiteral("--send"), command });
         if (!p.waitForFinished(10000))
             return QStringLiteral("<timeout>");
         return QString::fromUtf8(p.readAllStandardOutput());
@@ -44,7 +44,7 @@ private slots:
         m_standIn.start(standInPath(), {});
         QVERIFY(m_standIn.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(send(QStringLiteral("calls")) != QLatin1String("<timeout>")
-                                     && QProcess::execute(standInPath(), {"--send", "calls"}) == 0,
+                                     && QProcess::execute(standInPath(), { "--send", "calls" }) == 0,
                                  10000);
     }
 
@@ -62,7 +62,7 @@ private slots:
         VirtualClock clock;
         QTemporaryDir home;
         platform.documents = home.path();
-        TmainForm form(MainFormServices {&session, &voice, &clock, &platform});
+        TmainForm form(MainFormServices { &session, &voice, &clock, &platform });
         form.FormCreate();
         QCOMPARE(form.windowTitle(), QStringLiteral("Corvane - Q7XYZ Version 1.4.7.3"));
         clock.advance(4000);
@@ -71,13 +71,13 @@ private slots:
         voice.spoken.clear();
         QVERIFY(!send(QStringLiteral("connect Q1AB \"Jo Smith\" 10.1.2.3")).isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(form.state.ConnectionCount, 1, 10000);
-        QVERIFY(voice.spoken.contains(FakeVoice::Request {QStringLiteral("Quebec One Alpha Bravo "), 19}));
+        QVERIFY(voice.spoken.contains(FakeVoice::Request { QStringLiteral("Quebec One Alpha Bravo "), 19 }));
         QVERIFY(hasRecord(form, QStringLiteral("Connect"), QStringLiteral("Jo Smith Q1AB")));
 
         send(QStringLiteral("chat Q1AB>hello, world"));
         QTRY_VERIFY_WITH_TIMEOUT(hasRecord(form, QStringLiteral("RxText"), QStringLiteral("Q1AB>hello, world")), 10000);
         QVERIFY(voice.spoken.contains(
-            FakeVoice::Request {QStringLiteral("<volume level=\"80\">hello, world</volume>"), 65}));
+            FakeVoice::Request { QStringLiteral("<volume level=\"80\">hello, world</volume>"), 65 }));
 
         form.edtChat->setText(QStringLiteral("fine business"));
         QTest::keyClick(form.edtChat, Qt::Key_Return);

@@ -27,7 +27,7 @@ private slots:
         FormFixture f;
         f.form->FormCreate();
         QVERIFY(f.platform.started.isEmpty());
-        QCOMPARE(f.clock.sleeps(), (std::vector<int> {7000})); // the wait happens even so
+        QCOMPARE(f.clock.sleeps(), (std::vector<int> { 7000 })); // the wait happens even so
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Corvane - Q9ZZZ Version 1.4.7.3"));
         QCOMPARE(f.form->state.MyCallsign, QStringLiteral("Q9ZZZ"));
         QVERIFY(f.form->keyPreview());
@@ -37,7 +37,7 @@ private slots:
         QCOMPARE(f.form->state.VolumeLevel, -70);
         QVERIFY(f.form->StartUpTimer->isActive());
         QCOMPARE(f.form->StartUpTimer->interval(), 4000);
-        QCOMPARE(logTitles(*f.form), QStringList {"Log Started"});
+        QCOMPARE(logTitles(*f.form), QStringList { "Log Started" });
         QVERIFY(QFile::exists(f.documentsFile(QStringLiteral("ChatLog.txt"))));
     }
 
@@ -67,8 +67,8 @@ private slots:
         QVERIFY(!f.form->btnDisconnectLast->isEnabled());
         QVERIFY(f.session.callsOf(QStringLiteral("DisconnectAll")).isEmpty());
         const QList<FakeVoice::Request> expected {
-            {QStringLiteral("<volume level=\"70\">Q S O detected.</volume>"), 65},
-            {QStringLiteral("<volume level=\"70\">Please remember to Let Corvane, Start Up Echo Link.</volume>"), 65},
+            { QStringLiteral("<volume level=\"70\">Q S O detected.</volume>"), 65 },
+            { QStringLiteral("<volume level=\"70\">Please remember to Let Corvane, Start Up Echo Link.</volume>"), 65 },
         };
         QCOMPARE(f.voice.spoken, expected);
         QCOMPARE(f.lastChatLine(), QStringLiteral(">Current QSO detected Station ID will update on next connection"));
@@ -77,11 +77,10 @@ private slots:
     void echoLinkStartedByUsIsFoundOnALaterCheck()
     {
         FormFixture f;
-        f.platform.processAnswers = {false, false, false, true};
+        f.platform.processAnswers = { false, false, false, true };
         f.form->FormCreate();
-        QCOMPARE(f.platform.started,
-                 QStringList {QStringLiteral("/opt/programfiles/Halvorn/EchoLink/EchoLink.exe")});
-        QCOMPARE(f.clock.sleeps(), (std::vector<int> {7000, 5000, 5000}));
+        QCOMPARE(f.platform.started, QStringList { QStringLiteral("/opt/programfiles/Halvorn/EchoLink/EchoLink.exe") });
+        QCOMPARE(f.clock.sleeps(), (std::vector<int> { 7000, 5000, 5000 }));
         QCOMPARE(f.form->state.StartRetryCount, 2);
         QVERIFY(f.form->windowTitle().endsWith(QStringLiteral("Version 1.4.7.3")));
     }
@@ -89,15 +88,15 @@ private slots:
     void echoLinkThatNeverComesIsGivenUpAfterTwentyTwoSeconds()
     {
         FormFixture f;
-        f.platform.processAnswers = {false};
+        f.platform.processAnswers = { false };
         f.form->FormCreate();
         QCOMPARE(f.clock.totalSlept(), 22000);
         QCOMPARE(f.platform.processChecks, 4); // one before the launch, three while waiting
         QCOMPARE(logTitles(*f.form),
-                 (QStringList {"Log Started", "Unable to start up EchoLink in 15 seconds - Log Closed"}));
+                 (QStringList { "Log Started", "Unable to start up EchoLink in 15 seconds - Log Closed" }));
         QCOMPARE(f.form->chatLog().records().back().description, QStringLiteral("EchoLink Already Running?"));
         QCOMPARE(f.voice.texts(),
-                 QStringList {QStringLiteral("Unable to start Echo Link. Please close Corvane Using Task Manager.")});
+                 QStringList { QStringLiteral("Unable to start Echo Link. Please close Corvane Using Task Manager.") });
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Corvane"));
         QCOMPARE(f.form->windowColor(), WindowColors::Waiting);
         QVERIFY(!f.form->keyPreview());
@@ -116,7 +115,7 @@ private slots:
         f.form->guarded([&] { f.form->FormCreate(); });
         QCOMPARE(f.lastChatLine(), QStringLiteral(">Application Exception EchoLink is not answering"));
         QCOMPARE(f.voice.spoken.constLast(),
-                 (FakeVoice::Request {QStringLiteral("EchoLink is not answeringApplication Exception "), 1}));
+                 (FakeVoice::Request { QStringLiteral("EchoLink is not answeringApplication Exception "), 1 }));
         QVERIFY(!f.form->StartUpTimer->isActive());
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Corvane"));
         f.clock.advance(10000);
@@ -141,7 +140,7 @@ private slots:
         QVERIFY(f.form->state.SettingsLoaded);
         QVERIFY(f.form->state.EchoLinkAttached);
         QVERIFY(!f.form->StartUpTimer->isActive());
-        QCOMPARE(f.session.callsOf(QStringLiteral("RefreshStationList")), QStringList {"RefreshStationList(true)"});
+        QCOMPARE(f.session.callsOf(QStringLiteral("RefreshStationList")), QStringList { "RefreshStationList(true)" });
         QVERIFY(f.form->redtChat->toPlainText().contains(QStringLiteral("Corvane.ini File Location: ")
                                                          + f.documentsFile(QStringLiteral("Corvane.ini"))));
     }

@@ -10,7 +10,7 @@
 class FakePlatform : public Platform
 {
 public:
-    QList<bool> processAnswers {true};
+    QList<bool> processAnswers { true };
     int processChecks = 0;
     QStringList started;
     QStringList opened;

@@ -19,13 +19,13 @@ public:
 
     void Connect1(const QString& station, bool wait) override
     {
-        record(QStringLiteral("Connect1"), {station, flag(wait)});
+        record(QStringLiteral("Connect1"), { station, flag(wait) });
     }
-    void Disconnect1(const QString& station) override { record(QStringLiteral("Disconnect1"), {station}); }
+    void Disconnect1(const QString& station) override { record(QStringLiteral("Disconnect1"), { station }); }
     void DisconnectAll() override { record(QStringLiteral("DisconnectAll"), {}); }
-    void Transmit(bool on) override { record(QStringLiteral("Transmit"), {flag(on)}); }
-    void SendChatText(const QString& text) override { record(QStringLiteral("SendChatText"), {text}); }
-    void RefreshStationList(bool wait) override { record(QStringLiteral("RefreshStationList"), {flag(wait)}); }
+    void Transmit(bool on) override { record(QStringLiteral("Transmit"), { flag(on) }); }
+    void SendChatText(const QString& text) override { record(QStringLiteral("SendChatText"), { text }); }
+    void RefreshStationList(bool wait) override { record(QStringLiteral("RefreshStationList"), { flag(wait) }); }
     void Reset() override { record(QStringLiteral("Reset"), {}); }
     void Shutdown() override { record(QStringLiteral("Shutdown"), {}); }
     void Quit() override { record(QStringLiteral("Quit"), {}); }

@@ -23,7 +23,7 @@ public:
     {
         if (!failWith.isEmpty())
             throw VoiceError(failWith);
-        spoken.append({text, flags});
+        spoken.append({ text, flags });
     }
     QStringList texts() const
     {

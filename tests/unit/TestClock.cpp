@@ -17,7 +17,7 @@ private slots:
         slow.start();
         fast.start();
         clock.advance(300);
-        QCOMPARE(fired, (QStringList {"fast", "fast", "slow", "fast"}));
+        QCOMPARE(fired, (QStringList { "fast", "fast", "slow", "fast" }));
     }
 
     void oneShotHandlerStoppingItselfFiresOnce()

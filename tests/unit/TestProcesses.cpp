@@ -33,7 +33,7 @@ private slots:
         };
         addProcess(QStringLiteral("12"), QStringLiteral("/elsewhere/Radio/echolink.EXE"), "echolink.EXE\n");
         addProcess(QStringLiteral("40"), QString(), "Hidden.exe\n"); // exe unreadable: command name counts
-        QDir().mkpath(proc.filePath(QStringLiteral("self")));     // not a process id
+        QDir().mkpath(proc.filePath(QStringLiteral("self"))); // not a process id
 
         QVERIFY(processExists(QStringLiteral("EchoLink.exe"), proc.path()));
         QVERIFY(processExists(QStringLiteral("/ELSEWHERE/RADIO/ECHOLINK.EXE"), proc.path()));
@@ -42,10 +42,7 @@ private slots:
         QVERIFY(!processExists(QStringLiteral("EchoLink.exe"), proc.filePath(QStringLiteral("missing"))));
     }
 
-    void upperCasesOnlyAsciiLetters()
-    {
-        QCOMPARE(asciiUpper(QStringLiteral("abz-äß1")), QStringLiteral("ABZ-äß1"));
-    }
+    void upperCasesOnlyAsciiLetters() { QCOMPARE(asciiUpper(QStringLiteral("abz-äß1")), QStringLiteral("ABZ-äß1")); }
 };
 
 QTEST_GUILESS_MAIN(TestProcesses)

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTextBrowser>
-
 #include <memory>
 
 // A window on fake EchoLink, voice, desktop and a virtual clock, with its documents in a fresh folder.
@@ -26,10 +25,13 @@ struct FormFixture
     {
         platform.documents = home.path() + QStringLiteral("/Documents");
         QDir().mkpath(platform.documents);
-        form = std::make_unique<TmainForm>(MainFormServices {&session, &voice, &clock, &platform});
+        form = std::make_unique<TmainForm>(MainFormServices { &session, &voice, &clock, &platform });
     }
 
-    QString documentsFile(const QString& name) const { return platform.documents + QStringLiteral("/EchoLink/") + name; }
+    QString documentsFile(const QString& name) const
+    {
+        return platform.documents + QStringLiteral("/EchoLink/") + name;
+    }
 
     // Runs the start-up up to the end of the start-up timer, with settings taken from the file if one was written.
     void startUp()

@@ -203,6 +203,7 @@ private:
     void giveUpStartUp();
     void insertPaneLine(QTextBrowser* pane, const QString& line);
     void setQrzCaption(const QString& path);
+    void stopTransmitBar();
     void applySetting(int index);
     int topSlot() const;
     void rebuildConnectionInfo(const QString& separator);

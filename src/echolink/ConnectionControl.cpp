@@ -28,6 +28,14 @@ void TmainForm::rebuildConnectionInfo(const QString& separator)
     lblConnInfo->setText(info);
 }
 
+// With no station left the transmit time bar stops and hides, full again for the next QSO.
+void TmainForm::stopTransmitBar()
+{
+    TxTimer->stop();
+    TxTimeFill->hide();
+    TxTimeFill->setValue(100);
+}
+
 void TmainForm::elEchoLinkSessionConnected(const QString& call, const QString& name, const QString& address)
 {
     ++state.ConnectionCount;
@@ -116,9 +124,7 @@ void TmainForm::lastStationLeft(const QString& call)
     lblConnInfo->setText(call + QStringLiteral(" Disconnected ") + timeText());
     state.LastStation = call;
     state.IsConnected = false;
-    TxTimer->stop();
-    TxTimeFill->hide();
-    TxTimeFill->setValue(100);
+    stopTransmitBar();
     setQrzCaption(QStringLiteral("/db/"));
     SpeakCallSign(call);
     SpeakToMeNow(QStringLiteral(" Disconnected At  ") + timeText());
@@ -201,9 +207,7 @@ void TmainForm::btnDisconnectClick()
     letPendingMessagesRun();
     state.IsConnected = false;
     state.ConnectionCount = 0;
-    TxTimer->stop();
-    TxTimeFill->hide();
-    TxTimeFill->setValue(100);
+    stopTransmitBar();
     setQrzCaption(QStringLiteral("/db/"));
     QPalette palette = lblTalkingNow->palette();
     palette.setColor(QPalette::Window, WindowColors::toColor(state.TalkingNowColor));

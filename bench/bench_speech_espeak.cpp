@@ -1,8 +1,8 @@
 // Time to the first audible sample of a five-word sentence: through our espeak-ng backend (flags, queue,
 // worker) against the library called directly the same way. Both synthesise into a callback, so no
 // sound device is needed. Target: backend / direct <= 1.2.
-#include "EspeakEngine.h"
-#include "QueuedVoice.h"
+#include "speech/EspeakEngine.h"
+#include "speech/QueuedVoice.h"
 
 #include <algorithm>
 #include <atomic>

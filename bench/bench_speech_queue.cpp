@@ -1,6 +1,6 @@
 // How long an announcement (flags 17) takes from the speak() call to the engine, through the flag and
 // markup reading and our queue's worker, with an engine that only records the moment it gets the text.
-#include "QueuedVoice.h"
+#include "speech/QueuedVoice.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 // Arbitrary text, as a station could type it, through the callsign speller and the volume-tag reader.
 // Beyond surviving, text escaped into a volume tag must come back out exactly.
-#include "Phonetics.h"
-#include "VoiceMarkup.h"
+#include "speech/Phonetics.h"
+#include "speech/VoiceMarkup.h"
 
 #include <QString>
 #include <cstdint>

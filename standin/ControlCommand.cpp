@@ -1,6 +1,6 @@
 #include "ControlCommand.h"
 
-#include "EchoLinkWire.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <QHash>
 

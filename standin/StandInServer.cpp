@@ -1,6 +1,6 @@
 #include "StandInServer.h"
 
-#include "EchoLinkWire.h"
+#include "echolink/EchoLinkWire.h"
 #include "StandInStation.h"
 
 #include <QCoreApplication>

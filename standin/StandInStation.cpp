@@ -1,6 +1,6 @@
 #include "StandInStation.h"
 
-#include "EchoLinkWire.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <QJsonObject>
 #include <QPointer>

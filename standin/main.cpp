@@ -2,7 +2,7 @@
 // installed. It serves the session on the per-user automation socket; `--send` hands one test-hook
 // command to the running one, `--demo` plays a scripted session.
 #include "DemoScript.h"
-#include "EchoLinkWire.h"
+#include "echolink/EchoLinkWire.h"
 #include "StandInServer.h"
 #include "StandInStation.h"
 

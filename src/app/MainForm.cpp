@@ -1,11 +1,11 @@
-#include "MainForm.h"
+#include "app/MainForm.h"
 
-#include "ChatLog.h"
-#include "Clock.h"
-#include "EchoLinkSession.h"
-#include "IniFile.h"
-#include "Platform.h"
-#include "Voice.h"
+#include "chat/ChatLog.h"
+#include "platform/Clock.h"
+#include "echolink/EchoLinkSession.h"
+#include "app/IniFile.h"
+#include "platform/Platform.h"
+#include "speech/Voice.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ControllerState.h"
+#include "app/ControllerState.h"
 
 #include <QMainWindow>
 #include <QString>

@@ -1,7 +1,7 @@
 // Loading the settings at start-up (each value applied as soon as it is read) and saving them.
-#include "IniFile.h"
-#include "MainForm.h"
-#include "SettingsTable.h"
+#include "app/IniFile.h"
+#include "app/MainForm.h"
+#include "app/SettingsTable.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "SettingsTable.h"
+#include "app/SettingsTable.h"
 
 const QString DefaultAbsentMessage
     = QStringLiteral("Sorry I am out of the shack. Please leave, type a text message and I will call you back. ");

@@ -1,7 +1,7 @@
 // EchoLink closing by itself: Corvane follows it.
-#include "EchoLinkSession.h"
-#include "MainForm.h"
-#include "Platform.h"
+#include "echolink/EchoLinkSession.h"
+#include "app/MainForm.h"
+#include "platform/Platform.h"
 
 void TmainForm::elEchoLinkSessionClosing()
 {

@@ -1,10 +1,10 @@
 // Start-up: from the creation of the window until EchoLink is attached and the settings are applied.
-#include "ChatLog.h"
-#include "Clock.h"
-#include "EchoLinkSession.h"
-#include "IniFile.h"
-#include "MainForm.h"
-#include "Platform.h"
+#include "chat/ChatLog.h"
+#include "platform/Clock.h"
+#include "echolink/EchoLinkSession.h"
+#include "app/IniFile.h"
+#include "app/MainForm.h"
+#include "platform/Platform.h"
 
 #include <QLabel>
 #include <QLineEdit>

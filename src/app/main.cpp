@@ -1,10 +1,10 @@
 // Program entry: creates the window, runs the start-up and the message loop.
-#include "Clock.h"
-#include "IniFile.h"
-#include "MainForm.h"
-#include "Platform.h"
-#include "SocketSession.h"
-#include "Voice.h"
+#include "platform/Clock.h"
+#include "app/IniFile.h"
+#include "app/MainForm.h"
+#include "platform/Platform.h"
+#include "echolink/SocketSession.h"
+#include "speech/Voice.h"
 
 #include <QApplication>
 #include <cstdio>

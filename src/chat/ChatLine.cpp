@@ -1,9 +1,9 @@
 // The chat line, the chat pane, the station pane's append and the chat log entries.
-#include "ChatLog.h"
-#include "ChatLogViewer.h"
-#include "Clock.h"
-#include "EchoLinkSession.h"
-#include "MainForm.h"
+#include "chat/ChatLog.h"
+#include "chat/ChatLogViewer.h"
+#include "platform/Clock.h"
+#include "echolink/EchoLinkSession.h"
+#include "app/MainForm.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "ChatLog.h"
+#include "chat/ChatLog.h"
 
 #include <QDir>
 #include <QFile>

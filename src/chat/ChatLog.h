@@ -7,7 +7,7 @@
 // it is replaced once, atomically, at the first entry; from then on appending keeps it byte for byte equal to
 // the list written out whole.
 
-#include "ChatLogFormat.h"
+#include "chat/ChatLogFormat.h"
 
 #include <QFile>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "ChatLogFormat.h"
+#include "chat/ChatLogFormat.h"
 
 #include <QStringDecoder>
 

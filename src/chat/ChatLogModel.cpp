@@ -1,4 +1,4 @@
-#include "ChatLogModel.h"
+#include "chat/ChatLogModel.h"
 
 #include <algorithm>
 #include <limits>

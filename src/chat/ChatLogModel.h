@@ -2,7 +2,7 @@
 // A read-only table over the chat log's records, listing those at or above a chosen severity. It holds row numbers
 // into the log, never copies of the records, so that a log of a million entries opens at once.
 
-#include "ChatLogFormat.h"
+#include "chat/ChatLogFormat.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "ChatLogViewer.h"
+#include "chat/ChatLogViewer.h"
 
-#include "ChatLogModel.h"
+#include "chat/ChatLogModel.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -2,7 +2,7 @@
 // The chat log viewer: a modal window listing the in-memory log, filtered by severity, with Save and Print. It
 // only reads the log.
 
-#include "ChatLog.h"
+#include "chat/ChatLog.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -1,8 +1,8 @@
 // Connection control: the record of connected stations and the operator's connect and disconnect requests.
-#include "ChatLog.h"
-#include "Clock.h"
-#include "EchoLinkSession.h"
-#include "MainForm.h"
+#include "chat/ChatLog.h"
+#include "platform/Clock.h"
+#include "echolink/EchoLinkSession.h"
+#include "app/MainForm.h"
 
 #include <QLabel>
 #include <QLineEdit>

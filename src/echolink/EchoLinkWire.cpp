@@ -1,4 +1,4 @@
-#include "EchoLinkWire.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <QDir>
 #include <QFileInfo>

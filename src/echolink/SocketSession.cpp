@@ -1,6 +1,6 @@
-#include "SocketSession.h"
+#include "echolink/SocketSession.h"
 
-#include "EchoLinkWire.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EchoLinkSession.h"
+#include "echolink/EchoLinkSession.h"
 
 #include <QByteArray>
 #include <QJsonArray>

@@ -1,5 +1,5 @@
 // Station list, station text and alarm events. The alarm-log monitor and the talker display build on these.
-#include "MainForm.h"
+#include "app/MainForm.h"
 
 void TmainForm::elEchoLinkSessionStationListReceived()
 {

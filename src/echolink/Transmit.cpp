@@ -1,5 +1,5 @@
 // Transmit control; the keying, the red window and the time bar build on these.
-#include "MainForm.h"
+#include "app/MainForm.h"
 
 void TmainForm::bTxRxClick() { }
 

@@ -1,6 +1,6 @@
-#include "Platform.h"
+#include "platform/Platform.h"
 
-#include "Processes.h"
+#include "platform/Processes.h"
 
 #include <QApplication>
 #include <QDesktopServices>

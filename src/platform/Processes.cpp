@@ -1,4 +1,4 @@
-#include "Processes.h"
+#include "platform/Processes.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // Display settings: font sizes now; the colour schemes and the UTC note arrive with the display controls.
-#include "MainForm.h"
+#include "app/MainForm.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "EspeakEngine.h"
+#include "speech/EspeakEngine.h"
 
-#include "Voice.h"
+#include "speech/Voice.h"
 
 #include <QByteArray>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "NoVoice.h"
+#include "speech/NoVoice.h"
 
 NoVoice::NoVoice(QString message)
     : m_message(std::move(message))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Voice.h"
+#include "speech/Voice.h"
 
 // A machine without speech: every request fails with the same message, so the speech operations
 // report each attempted announcement as they would where no engine is installed.

@@ -1,6 +1,6 @@
 // The three speech-option boxes: each keeps its mirror switch, confirms the change aloud and sends the
 // focus home. They run whenever the box changes state, by hand, by the settings or by a command.
-#include "MainForm.h"
+#include "app/MainForm.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "QueuedVoice.h"
+#include "speech/QueuedVoice.h"
 
-#include "VoiceMarkup.h"
+#include "speech/VoiceMarkup.h"
 
 QueuedVoice::QueuedVoice(std::unique_ptr<SpeechEngine> engine, std::chrono::milliseconds blockingBound)
     : m_queue(std::move(engine), blockingBound)

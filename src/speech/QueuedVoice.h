@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SpeechQueue.h"
-#include "Voice.h"
+#include "speech/SpeechQueue.h"
+#include "speech/Voice.h"
 
 #include <chrono>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "SoundFiles.h"
+#include "speech/SoundFiles.h"
 
 #include <QCoreApplication>
 

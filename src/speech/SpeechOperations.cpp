@@ -1,11 +1,11 @@
 // The four speech operations and the controls that govern all speech. Nothing else calls the voice,
 // apart from the application-wide exception report.
-#include "MainForm.h"
-#include "Phonetics.h"
-#include "Platform.h"
-#include "SoundFiles.h"
-#include "Voice.h"
-#include "VoiceMarkup.h"
+#include "app/MainForm.h"
+#include "speech/Phonetics.h"
+#include "platform/Platform.h"
+#include "speech/SoundFiles.h"
+#include "speech/Voice.h"
+#include "speech/VoiceMarkup.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>

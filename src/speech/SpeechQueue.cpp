@@ -1,6 +1,6 @@
-#include "SpeechQueue.h"
+#include "speech/SpeechQueue.h"
 
-#include "Voice.h"
+#include "speech/Voice.h"
 
 #include <exception>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "SpeechdEngine.h"
+#include "speech/SpeechdEngine.h"
 
-#include "Voice.h"
+#include "speech/Voice.h"
 
 #include <algorithm>
 #include <csignal>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpeechEngine.h"
+#include "speech/SpeechEngine.h"
 
 #include <QtGlobal>
 #include <chrono>

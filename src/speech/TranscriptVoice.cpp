@@ -1,4 +1,4 @@
-#include "TranscriptVoice.h"
+#include "speech/TranscriptVoice.h"
 
 #include <QFile>
 

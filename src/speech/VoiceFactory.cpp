@@ -1,9 +1,9 @@
-#include "EspeakEngine.h"
-#include "NoVoice.h"
-#include "QueuedVoice.h"
-#include "SpeechdEngine.h"
-#include "TranscriptVoice.h"
-#include "Voice.h"
+#include "speech/EspeakEngine.h"
+#include "speech/NoVoice.h"
+#include "speech/QueuedVoice.h"
+#include "speech/SpeechdEngine.h"
+#include "speech/TranscriptVoice.h"
+#include "speech/Voice.h"
 
 #include <QtGlobal>
 

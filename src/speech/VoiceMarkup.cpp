@@ -1,6 +1,6 @@
-#include "VoiceMarkup.h"
+#include "speech/VoiceMarkup.h"
 
-#include "Voice.h"
+#include "speech/Voice.h"
 
 #include <QRegularExpression>
 #include <algorithm>

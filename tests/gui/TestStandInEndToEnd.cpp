@@ -1,7 +1,7 @@
 // The window against the real stand-in through the real socket: what an operator sees and hears when
 // stations arrive and chat. Time for the start-up waits is virtual; the stand-in runs for real.
-#include "ChatLog.h"
-#include "SocketSession.h"
+#include "chat/ChatLog.h"
+#include "echolink/SocketSession.h"
 #include "util/FormFixture.h"
 
 #include <QLineEdit>

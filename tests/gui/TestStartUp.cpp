@@ -1,5 +1,5 @@
-#include "ChatLog.h"
-#include "IniFile.h"
+#include "chat/ChatLog.h"
+#include "app/IniFile.h"
 #include "util/FormFixture.h"
 
 #include <QCheckBox>

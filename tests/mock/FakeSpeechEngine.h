@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SpeechEngine.h"
-#include "Voice.h"
+#include "speech/SpeechEngine.h"
+#include "speech/Voice.h"
 
 #include <QList>
 #include <QString>

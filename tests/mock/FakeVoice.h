@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Voice.h"
+#include "speech/Voice.h"
 
 #include <QList>
 #include <QPair>

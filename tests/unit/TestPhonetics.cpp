@@ -1,4 +1,4 @@
-#include "Phonetics.h"
+#include "speech/Phonetics.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "QueuedVoice.h"
-#include "VoiceMarkup.h"
+#include "speech/QueuedVoice.h"
+#include "speech/VoiceMarkup.h"
 #include "mock/FakeSpeechEngine.h"
 
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "SpeechQueue.h"
-#include "Voice.h"
+#include "speech/SpeechQueue.h"
+#include "speech/Voice.h"
 #include "mock/FakeSpeechEngine.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "Voice.h"
+#include "speech/Voice.h"
 
 #include <QFile>
 #include <QTemporaryDir>

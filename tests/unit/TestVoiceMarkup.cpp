@@ -1,5 +1,5 @@
-#include "Voice.h"
-#include "VoiceMarkup.h"
+#include "speech/Voice.h"
+#include "speech/VoiceMarkup.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Clock.h"
-#include "MainForm.h"
+#include "platform/Clock.h"
+#include "app/MainForm.h"
 #include "mock/FakePlatform.h"
 #include "mock/FakeSession.h"
 #include "mock/FakeVoice.h"

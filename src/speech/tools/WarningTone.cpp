@@ -1,4 +1,4 @@
-#include "WarningTone.h"
+#include "speech/tools/WarningTone.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // Writes the transmit time-out warning to the file named on the command line.
-#include "WarningTone.h"
+#include "speech/tools/WarningTone.h"
 
 #include <cstdio>
 #include <fstream>

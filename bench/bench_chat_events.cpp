@@ -12,7 +12,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int events = argc > 1 ? std::max(2000, atoi(argv[1])) : 10000;
     FormFixture f;
-    f.form->FormCreate();
+    f.form->startUp().FormCreate();
     f.form->show();
     f.clock.advance(4000);
 
@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < events; ++i) {
         const QString text = QStringLiteral("Q1AB>message number %1, see www.example.org for more").arg(i);
         timer.start();
-        f.form->elEchoLinkSessionChatTextReceived(text);
+        f.session.raiseChatTextReceived(text);
         ns[static_cast<size_t>(i)] = timer.nsecsElapsed();
         if (i % 256 == 0)
             f.voice.spoken.clear();

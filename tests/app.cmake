@@ -1,7 +1,7 @@
 # The window and its start-up, driven through the real widgets with fake EchoLink, voice, desktop and clock.
 set(CORVANE_FORM_TEST_LIBS corvane_app)
 
-corvane_add_test(NAME TestClock SOURCES unit/TestClock.cpp LIBS corvane_platform)
+corvane_add_test(NAME TestClock SOURCES unit/TestClock.cpp LIBS corvane_time)
 corvane_add_test(NAME TestProcesses SOURCES unit/TestProcesses.cpp LIBS corvane_platform)
 corvane_add_test(NAME TestStartUp SOURCES gui/TestStartUp.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestSpeechOperations SOURCES gui/TestSpeechOperations.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

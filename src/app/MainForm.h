@@ -1,16 +1,23 @@
 #pragma once
 
-#include "app/ControllerState.h"
+#include "app/ShutDown.h"
+#include "app/StartUp.h"
+#include "chat/ChatLine.h"
+#include "echolink/ConnectionView.h"
+#include "echolink/StationMonitor.h"
+#include "echolink/TransmitControl.h"
+#include "speech/DisplaySettings.h"
+#include "speech/OptionBoxes.h"
 
 #include <QMainWindow>
-#include <QString>
-#include <QStringList>
 #include <array>
 #include <exception>
 #include <functional>
 #include <memory>
 
 class QCheckBox;
+class QDialog;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -19,14 +26,20 @@ class QSlider;
 class QSpinBox;
 class QSplitter;
 class QTextBrowser;
-class QFrame;
 
-class ChatLog;
+class Announcer;
+class AwayReply;
+class ChatJournal;
+class ChatPanes;
+class Panes;
 class Clock;
+class CommandDecoder;
+class ConnectionControl;
 class EchoLinkSession;
-class IniFile;
+class KeyboardMap;
 class Platform;
-class Timer;
+class SettingsController;
+class StationRoster;
 class Voice;
 
 // What the window is given from outside: EchoLink, the voice, time and the desktop. The window does not
@@ -37,110 +50,115 @@ struct MainFormServices
     Voice* voice = nullptr;
     Clock* clock = nullptr;
     Platform* platform = nullptr;
+    // Runs a modal dialog; a test replaces it so that nothing blocks. Empty: QDialog::exec().
+    std::function<void(QDialog&)> runDialog;
 };
 
-// The one window. Its handlers keep the names the operators' documentation uses and live in the folder
-// of their subsystem: start-up and settings in app/, connections in echolink/, chat in chat/, speech in speech/.
-class TmainForm : public QMainWindow
+// The one window. It builds the controls of the control table, owns one controller per subsystem and
+// wires widget events, timers and EchoLink's events to the controllers' handlers, each inside the one
+// exception guard. The controllers see the window only through their small view interfaces.
+class TmainForm : public QMainWindow,
+                  private ConnectionView,
+                  private ChatLineView,
+                  private OptionBoxesView,
+                  private DisplaySettingsView,
+                  private TransmitView,
+                  private StationMonitorView,
+                  private StartUpView,
+                  private ShutDownView
 {
     Q_OBJECT
 public:
     explicit TmainForm(const MainFormServices& services, QWidget* parent = nullptr);
     ~TmainForm() override;
 
-    ControllerState state;
-
-    // The window's colour as a 0x00BBGGRR value.
-    quint32 windowColor() const { return m_color; }
-    void setWindowColor(quint32 bgr);
-
-    // --- start-up (app/StartUp.cpp)
-    void FormCreate();
-    void StartUpTimerTimer();
-    bool processExists(const QString& exeFileName);
-
-    // --- settings (app/Settings.cpp)
-    void LoadSettings();
-    void SaveSettings();
-
-    // --- window as a whole (app/MainForm.cpp)
-    void FocusToFrontCheckBoxClick();
-    void FocusToFrontCheckBoxEnter();
-    void ApplicationEvents1Exception(const QString& message);
-    void FormClose();
-
-    // --- speech (speech/SpeechOperations.cpp)
-    void SpeakToMeNow(const QString& msg);
-    void SpeakToMeNowPurge(const QString& msg);
-    void SpeakToMeNowSync(const QString& msg);
-    void SpeakWithVolume(const QString& msg);
-    // The text SpeakWithVolume hands to the voice: the volume tag around the escaped message.
-    QString volumeTagged(const QString& msg) const;
-    void SpeakCallSign(const QString& msg);
-    void SpeakStationInfo(const QString& msg);
-    void SpeechEnableCheckBoxClick();
-    void TrackBarVolumeChange();
-    void TrackBarVolumeKeyUp(int key);
-    void Button1Click();
-
-    // --- option boxes (speech/OptionBoxes.cpp)
-    void SpeakCheckBoxClick();
-    void ButtonAnnounceCheckBoxClick();
-    void KeySpeakCheckBoxClick();
-    QWidget* homeControl() const;
-    void focusHomeControl();
-
-    // --- display (speech/Display.cpp); the colour schemes and clocks fill these in
-    void SetUTC_Clock_Time();
-    void ApplyColorScheme();
-    void applyContentFontSize(bool includeAbsent);
-
-    // --- chat (chat/ChatLine.cpp)
-    void edtChatKeyPress(QChar key);
-    void elEchoLinkSessionChatTextReceived(const QString& text);
-    void btnChatClearClick();
-    void TimerClearTextTimer();
-    void Button2Click();
-    void AppendChatLine(const QString& line);
-    // A chat-pane line that neither moves the caret nor scrolls.
-    void AddChatLineQuietly(const QString& line);
-    void AppendStationLine(const QString& line);
-    void addLogEntry(const QString& title, const QString& description);
-    void CmdDecode(const QString& commandText);
-    void KeyBoardSpeak(QChar key);
-    void openLink(const QString& url);
-
-    // --- connections (echolink/ConnectionControl.cpp)
-    void elEchoLinkSessionConnected(const QString& call, const QString& name, const QString& address);
-    void elEchoLinkSessionDisconnected(const QString& call);
-    void DoConnect(const QString& callsign);
-    void btnLastConnectClick();
-    void btnDisconnectClick();
-    void btnDisconnectLastClick();
-    void DisconnectTimerTimer();
-    void bTxRxClick();
-
-    // --- EchoLink events handled by later parts of the window
-    void elEchoLinkSessionClosing();
-    void elEchoLinkSessionTX(bool on);
-    void elEchoLinkSessionStationListReceived();
-    void elEchoLinkSessionStationTextReceived(const QString& text);
-    void elEchoLinkSessionAlarm(const QString& station, int status);
-    void elEchoLinkSessionLinkStatusChange(bool enabled);
-
-    // Lets the window process what is already queued, then goes on; handlers can re-enter here.
-    void letPendingMessagesRun();
-    // Current time of day as the pane lines and log entries write it.
-    QString timeText() const;
-    QString lookUpAddress() const;
-
     // Runs a handler inside the one exception guard: an error goes to ApplicationEvents1Exception and the
     // program carries on.
     void guarded(const std::function<void()>& handler);
 
+    // The window's colour as a 0x00BBGGRR value.
+    quint32 windowColor() const { return m_color; }
+    void setWindowColor(quint32 bgr) override;
     bool keyPreview() const { return m_keyPreview; }
-    IniFile& settingsStore() { return *m_ini; }
-    ChatLog& chatLog() { return *m_chatLog; }
+
+    // The controllers, for the program entry and for tests that look at a subsystem's state.
+    StartUp& startUp() { return *m_startUp; }
+    SettingsController& settings() { return *m_settings; }
+    const StationRoster& roster() const { return *m_roster; }
+    ConnectionControl& connections() { return *m_connections; }
+    ChatLine& chatLine() { return *m_chatLine; }
+    ChatJournal& journal() { return *m_journal; }
+    Panes& panes();
+    Announcer& announcer() { return *m_announcer; }
+    OptionBoxes& options() { return *m_options; }
+    DisplaySettings& display() { return *m_display; }
+    TransmitControl& transmit() { return *m_transmit; }
+    StationMonitor& stations() { return *m_stations; }
+    AwayReply& away() { return *m_away; }
+    CommandDecoder& commands() { return *m_commands; }
+    KeyboardMap& keys() { return *m_keys; }
+    ShutDown& shutDown() { return *m_shutDown; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // ConnectionView, ChatLineView
+    void showStationCount(const QString& count) override;
+    void showConnectionInfo(const QString& info) override;
+    void showLookUpPath(const QString& path) override;
+    void setButtonEnabled(Button button, bool enabled) override;
+    void enableMemoryButtons() override;
+    void focusButton(Button button) override;
+    void focusChatLine() override;
+    QString chatLineText() const override;
+    void clearChatLine() override;
+    void bringToFront() override;
+    void clearTalker() override;
+    void clearStatusTalker() override;
+    void setReConnectEnabled(bool enabled) override;
+    void pressTransmit() override;
+    void showChatLog() override;
+    // OptionBoxesView
+    void focusHomeControl() override;
+    bool homeIsTransmitButton() const override;
+    // DisplaySettingsView
+    void applyContentFontSize(int size, bool includeAbsent) override;
+    int fontSize() const override;
+    quint32 talkingNowBackground() const override;
+    // TransmitView
+    void hideTransmitBar() override;
+    // StationMonitorView
+    void raiseWindow() override;
+    // StartUpView
+    void adaptFonts() override;
+    void appendToTitle(const QString& text) override;
+    void enableKeyPreview() override;
+    void showVolumeLevel(int level) override;
+    void setFontSizeRange(int minimum, int maximum) override;
+    // ShutDownView
+    void closeWindow() override;
+    void detachSession() override;
+
+    void buildControls();
+    void buildTopRow(QWidget* central, class QVBoxLayout* layout);
+    void buildCentre(QWidget* central, QVBoxLayout* layout);
+    void buildOptionsAndMemories(QWidget* central, QVBoxLayout* layout);
+    void buildBottomRow(QWidget* central, QVBoxLayout* layout);
+    void buildStatusBar();
+    void describeForScreenReaders();
+    void setTabOrder();
+    void buildControllers();
+    void bindSettings();
+    void wireWidgets();
+    void wireTimers();
+    void wireSession();
+    QWidget* homeControl() const;
+    void openLink(const QString& url);
+    void reportException(const std::exception_ptr& error);
+
+    MainFormServices m_services;
 
     // Controls, named as the operator documentation names them.
     QLabel* ClockUniversalTime = nullptr;
@@ -176,49 +194,24 @@ public:
     QLabel* StatusBarPanel0 = nullptr;
     QLabel* StatusBarPanel1 = nullptr;
 
-    // Timers, with their design intervals.
-    Timer* StartUpTimer = nullptr;
-    Timer* Timer1 = nullptr;
-    Timer* TimerClearText = nullptr;
-    Timer* TimerCheckBoxTimeOut = nullptr;
-    Timer* TimerF9TimeOut = nullptr;
-    Timer* ShutDownTimer = nullptr;
-    Timer* ShutdownTimer2 = nullptr;
-    Timer* TxTimer = nullptr;
-    Timer* DisconnectTimer = nullptr;
+    // Controllers, in the order they are made (later ones use earlier ones).
+    std::unique_ptr<StationRoster> m_roster;
+    std::unique_ptr<Announcer> m_announcer;
+    std::unique_ptr<OptionBoxes> m_options;
+    std::unique_ptr<DisplaySettings> m_display;
+    std::unique_ptr<ChatPanes> m_panes;
+    std::unique_ptr<ChatJournal> m_journal;
+    std::unique_ptr<CommandDecoder> m_commands;
+    std::unique_ptr<AwayReply> m_away;
+    std::unique_ptr<KeyboardMap> m_keys;
+    std::unique_ptr<ChatLine> m_chatLine;
+    std::unique_ptr<TransmitControl> m_transmit;
+    std::unique_ptr<ConnectionControl> m_connections;
+    std::unique_ptr<StationMonitor> m_stations;
+    std::unique_ptr<SettingsController> m_settings;
+    std::unique_ptr<StartUp> m_startUp;
+    std::unique_ptr<ShutDown> m_shutDown;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void buildControls();
-    void buildTimers();
-    void connectSession();
-    void setTabOrder();
-    void describeForScreenReaders();
-    void adaptFonts();
-    void attachStep();
-    void detectQso();
-    void giveUpStartUp();
-    void insertPaneLine(QTextBrowser* pane, const QString& line);
-    void setQrzCaption(const QString& path);
-    void stopTransmitBar();
-    void applySetting(int index);
-    int topSlot() const;
-    void rebuildConnectionInfo(const QString& separator);
-    void lastStationLeft(const QString& call);
-    void conferenceMemberLeft(const QString& call);
-    void speak(const QString& text, int flags);
-    void reportSpeechFailure(const QString& message);
-    void reportException(const std::exception_ptr& error);
-
-    MainFormServices m_services;
-    std::unique_ptr<IniFile> m_ini;
-    std::unique_ptr<ChatLog> m_chatLog;
-    // Stations that arrived while slot 11 was already taken: never stored in the station arrays, but
-    // disconnected with the station in slot 11 when the disconnect timer fires.
-    QStringList m_beyondLastSlot;
     quint32 m_color = 0;
     bool m_keyPreview = false;
 };

@@ -1,18 +1,25 @@
 // Start-up: from the creation of the window until EchoLink is attached and the settings are applied.
-#include "chat/ChatLog.h"
-#include "platform/Clock.h"
-#include "echolink/EchoLinkSession.h"
-#include "app/IniFile.h"
-#include "app/MainForm.h"
-#include "platform/Platform.h"
+#include "app/StartUp.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSlider>
-#include <QSpinBox>
-#include <QTextBrowser>
+#include "app/Settings.h"
+#include "app/ShutDown.h"
+#include "chat/AwayReply.h"
+#include "chat/ChatJournal.h"
+#include "chat/ChatLine.h"
+#include "chat/Panes.h"
+#include "echolink/ConnectionView.h"
+#include "echolink/EchoLinkSession.h"
+#include "echolink/StationMonitor.h"
+#include "echolink/StationRoster.h"
+#include "echolink/TransmitControl.h"
+#include "platform/Clock.h"
+#include "platform/EventLoop.h"
+#include "platform/Platform.h"
+#include "platform/WindowColors.h"
+#include "speech/Announcer.h"
+#include "speech/DisplaySettings.h"
+#include "speech/KeyboardMap.h"
+#include "speech/OptionBoxes.h"
 
 namespace {
 const QString EchoLinkProgram = QStringLiteral("EchoLink.exe");
@@ -21,132 +28,141 @@ constexpr int RetryWaitMs = 5000;
 constexpr int ChecksBeforeGivingUp = 3;
 } // namespace
 
-bool TmainForm::processExists(const QString& exeFileName)
+using Button = ConnectionView::Button;
+
+StartUp::StartUp(const StartUpParts& parts, QObject* parent)
+    : QObject(parent)
+    , m_parts(parts)
+    , m_startUpTimer(new Timer(parts.clock, 1000, this))
 {
-    return m_services.platform->processExists(exeFileName);
 }
 
-void TmainForm::FormCreate()
+bool StartUp::processExists(const QString& exeFileName)
 {
-    adaptFonts();
+    return m_parts.platform.processExists(exeFileName);
+}
+
+void StartUp::openFiles()
+{
+    const QString documents = m_parts.platform.documentsFolder();
+    m_iniFilePath = documents + QStringLiteral("/EchoLink/Corvane.ini");
+    m_parts.settings.open(m_iniFilePath);
+    m_chatLogPath = documents + QStringLiteral("/EchoLink/ChatLog.txt");
+    m_parts.journal.open(m_chatLogPath);
+    m_parts.journal.addLogEntry(QStringLiteral("Log Started"), QStringLiteral("Corvane Startup"));
+}
+
+void StartUp::FormCreate()
+{
+    m_parts.view.adaptFonts();
     // The window already has its own taskbar entry under Qt; nothing to switch for that.
+    openFiles();
 
-    const QString documents = m_services.platform->documentsFolder();
-    state.IniFilePath = documents + QStringLiteral("/EchoLink/Corvane.ini");
-    m_ini->setFileName(state.IniFilePath);
-    m_ini->setDefaultSection(QStringLiteral("Corvane"));
-
-    state.ChatLogPath = documents + QStringLiteral("/EchoLink/ChatLog.txt");
-    m_chatLog->setFileName(state.ChatLogPath);
-    m_chatLog->setAutoSave(true);
-    // Each entry is flushed to the system as it is written; a crash of Corvane loses nothing, and a power-off
-    // goes through the system's own orderly flush. Forcing every chat line to the disk would cost milliseconds.
-    m_chatLog->setSyncToDisk(false);
-    addLogEntry(QStringLiteral("Log Started"), QStringLiteral("Corvane Startup"));
-
-    setWindowColor(WindowColors::Waiting);
-    state.NotBringToFront = false;
-    state.EchoLinkExePath
-        = m_services.platform->programFilesFolder() + QStringLiteral("/Halvorn/EchoLink/EchoLink.exe");
+    m_parts.connectionView.setWindowColor(WindowColors::Waiting);
+    m_parts.options.setNotBringToFront(false);
+    m_echoLinkExePath = m_parts.platform.programFilesFolder() + QStringLiteral("/Halvorn/EchoLink/EchoLink.exe");
 
     if (!processExists(EchoLinkProgram)) {
-        m_services.platform->startProgram(state.EchoLinkExePath);
+        m_parts.platform.startProgram(m_echoLinkExePath);
         letPendingMessagesRun();
     }
-    m_services.clock->sleep(FirstWaitMs);
+    m_parts.clock.sleep(FirstWaitMs);
 
-    state.StartRetryCount = 0;
+    m_startRetryCount = 0;
     for (;;) {
         if (processExists(EchoLinkProgram)) {
             attachStep();
             break;
         }
-        ++state.StartRetryCount;
-        m_services.clock->sleep(RetryWaitMs);
-        if (state.StartRetryCount >= ChecksBeforeGivingUp) {
+        ++m_startRetryCount;
+        m_parts.clock.sleep(RetryWaitMs);
+        if (m_startRetryCount >= ChecksBeforeGivingUp) {
             giveUpStartUp();
             return;
         }
     }
     detectQso();
-    state.FirstListReceived = false;
-    StartUpTimer->setInterval(4000);
-    StartUpTimer->start();
+    m_parts.stations.setFirstListReceived(false);
+    m_startUpTimer->setInterval(4000);
+    m_startUpTimer->start();
 }
 
-void TmainForm::giveUpStartUp()
+void StartUp::giveUpStartUp()
 {
-    addLogEntry(QStringLiteral("Unable to start up EchoLink in 15 seconds - Log Closed"),
-                QStringLiteral("EchoLink Already Running?"));
-    SpeakToMeNow(QStringLiteral("Unable to start Echo Link. Please close Corvane Using Task Manager."));
+    m_parts.journal.addLogEntry(QStringLiteral("Unable to start up EchoLink in 15 seconds - Log Closed"),
+                                QStringLiteral("EchoLink Already Running?"));
+    m_parts.announcer.SpeakToMeNow(
+        QStringLiteral("Unable to start Echo Link. Please close Corvane Using Task Manager."));
     letPendingMessagesRun();
 }
 
-void TmainForm::attachStep()
+void StartUp::attachStep()
 {
     letPendingMessagesRun();
-    state.IsConnected = false;
+    StationRoster& roster = m_parts.roster;
+    roster.setConnected(false);
     // The first access attaches to EchoLink; its events are delivered from here on.
-    state.MyCallsign = m_services.session->SystemConfigCallsign();
-    setWindowTitle(windowTitle() + QStringLiteral(" - ") + state.MyCallsign + QStringLiteral(" Version 1.4.7.3"));
-    state.LastStation.clear();
-    btnLastConnect->setEnabled(false);
-    m_keyPreview = true;
-    TimerClearText->setInterval(300);
-    state.AlarmLogLength = 0;
-    Timer1->setInterval(5000);
-    TimerCheckBoxTimeOut->setInterval(10000);
-    TimerF9TimeOut->setInterval(600000);
-    state.ShutdownPending = false;
-    ShutDownTimer->stop();
-    ShutdownTimer2->stop();
-    TxTimeFill->setValue(100);
-    TxTimer->stop();
-    TxTimeFill->hide();
-    setQrzCaption(QStringLiteral("/db/"));
-    TrackBarVolume->setValue(state.VolumeLevel);
-    btnUpDown->setMaximum(state.FontSizeMax);
-    btnUpDown->setMinimum(state.FontSizeMin);
+    roster.setMyCallsign(m_parts.session.SystemConfigCallsign());
+    m_parts.announcer.setOwnCallsign(roster.myCallsign());
+    m_parts.view.appendToTitle(QStringLiteral(" - ") + roster.myCallsign() + QStringLiteral(" Version 1.4.7.3"));
+    roster.setLastStation(QString());
+    m_parts.connectionView.setButtonEnabled(Button::ReConnect, false);
+    m_parts.view.enableKeyPreview();
+    m_parts.chatLine.clearTextTimer().setInterval(300);
+    m_parts.stations.resetAlarmLog();
+    m_parts.away.replyTimer().setInterval(5000);
+    m_parts.keys.checkBoxTimeOut().setInterval(10000);
+    m_parts.keys.f9TimeOut().setInterval(600000);
+    if (m_shutDown) {
+        m_shutDown->setShutdownPending(false);
+        m_shutDown->shutDownTimer().stop();
+        m_shutDown->shutdownTimer2().stop();
+    }
+    m_parts.transmit.stopTransmitBar();
+    m_parts.connectionView.showLookUpPath(QStringLiteral("/db/"));
+    m_parts.view.showVolumeLevel(m_parts.announcer.volumeLevel());
+    m_parts.view.setFontSizeRange(DisplaySettings::FontSizeMin, DisplaySettings::FontSizeMax);
     letPendingMessagesRun();
-    applyContentFontSize(false);
-    state.ConnectionCount = 0;
+    m_parts.display.applyContentFontSize(false);
+    roster.setConnectionCount(0);
 }
 
-void TmainForm::detectQso()
+void StartUp::detectQso()
 {
-    EchoLinkSession* session = m_services.session;
-    const bool qsoRunning = session->Transmitting() || session->Receiving();
+    EchoLinkSession& session = m_parts.session;
+    ConnectionView& view = m_parts.connectionView;
+    const bool qsoRunning = session.Transmitting() || session.Receiving();
     if (qsoRunning) {
-        bTxRx->setEnabled(true);
-        setWindowColor(WindowColors::Qso);
-        SpeakWithVolume(QStringLiteral("Q S O detected."));
-        SpeakWithVolume(QStringLiteral("Please remember to Let Corvane, Start Up Echo Link."));
-        AppendChatLine(QStringLiteral(">Current QSO detected Station ID will update on next connection"));
-        btnDisconnect->setEnabled(true);
-        state.IsConnected = true;
-        state.ConnectionCount = 1;
-        btnDisconnectLast->setEnabled(false);
+        view.setButtonEnabled(Button::TxRx, true);
+        view.setWindowColor(WindowColors::Qso);
+        m_parts.announcer.SpeakWithVolume(QStringLiteral("Q S O detected."));
+        m_parts.announcer.SpeakWithVolume(QStringLiteral("Please remember to Let Corvane, Start Up Echo Link."));
+        m_parts.panes.AppendChatLine(QStringLiteral(">Current QSO detected Station ID will update on next connection"));
+        view.setButtonEnabled(Button::DisconnectAll, true);
+        m_parts.roster.setConnected(true);
+        m_parts.roster.setConnectionCount(1);
+        view.setButtonEnabled(Button::DisconnectLast, false);
         return;
     }
-    session->DisconnectAll();
+    session.DisconnectAll();
     letPendingMessagesRun();
-    bTxRx->setEnabled(true);
-    btnDisconnect->setEnabled(true);
-    btnDisconnectLast->setEnabled(false);
-    btnLastConnect->setEnabled(true);
-    setWindowColor(WindowColors::Idle);
+    view.setButtonEnabled(Button::TxRx, true);
+    view.setButtonEnabled(Button::DisconnectAll, true);
+    view.setButtonEnabled(Button::DisconnectLast, false);
+    view.setButtonEnabled(Button::ReConnect, true);
+    view.setWindowColor(WindowColors::Idle);
 }
 
-void TmainForm::StartUpTimerTimer()
+void StartUp::StartUpTimerTimer()
 {
-    StartUpTimer->stop();
-    LoadSettings();
-    SetUTC_Clock_Time();
-    AddChatLineQuietly(QStringLiteral("Corvane.ini File Location: ") + state.IniFilePath);
-    ApplyColorScheme();
-    state.TalkingNowColor = WindowColors::fromColor(lblTalkingNow->palette().color(QPalette::Window));
-    applyContentFontSize(true);
-    m_services.session->RefreshStationList(true);
-    state.EchoLinkAttached = true;
-    state.SettingsLoaded = true;
+    m_startUpTimer->stop();
+    m_parts.settings.LoadSettings();
+    m_parts.display.SetUTC_Clock_Time();
+    m_parts.panes.AddChatLineQuietly(QStringLiteral("Corvane.ini File Location: ") + m_iniFilePath);
+    m_parts.display.ApplyColorScheme();
+    m_parts.display.takeTalkingNowColor();
+    m_parts.display.applyContentFontSize(true);
+    m_parts.session.RefreshStationList(true);
+    m_echoLinkAttached = true;
+    m_settingsLoaded = true;
 }

@@ -1,9 +1,9 @@
 // Program entry: creates the window, runs the start-up and the message loop.
-#include "platform/Clock.h"
-#include "app/IniFile.h"
 #include "app/MainForm.h"
-#include "platform/Platform.h"
+#include "app/Settings.h"
 #include "echolink/SocketSession.h"
+#include "platform/Clock.h"
+#include "platform/Platform.h"
 #include "speech/Voice.h"
 
 #include <QApplication>
@@ -26,14 +26,14 @@ int main(int argc, char* argv[])
     DesktopPlatform platform;
     SocketSession session;
     std::unique_ptr<Voice> voice = createDefaultVoice();
-    MainFormServices services { &session, voice.get(), &SystemClock::instance(), &platform };
+    MainFormServices services { &session, voice.get(), &SystemClock::instance(), &platform, {} };
 
     TmainForm mainForm(services);
     // A start-up that fails (EchoLink not answering) is reported in the window, which still shows.
-    mainForm.guarded([&] { mainForm.FormCreate(); });
+    mainForm.guarded([&] { mainForm.startUp().FormCreate(); });
     mainForm.show();
     const int result = app.exec();
     // The settings store writes its copy once more at program end, as it always has.
-    mainForm.settingsStore().save();
+    mainForm.settings().store().save();
     return result;
 }

@@ -1,157 +1,109 @@
-// The chat line, the chat pane, the station pane's append and the chat log entries.
-#include "chat/ChatLog.h"
-#include "chat/ChatLogViewer.h"
-#include "platform/Clock.h"
+#include "chat/ChatLine.h"
+
+#include "chat/ChatJournal.h"
+#include "chat/CommandDecoder.h"
+#include "chat/Panes.h"
 #include "echolink/EchoLinkSession.h"
-#include "app/MainForm.h"
+#include "echolink/StationRoster.h"
+#include "platform/Clock.h"
+#include "platform/EventLoop.h"
+#include "speech/Announcer.h"
+#include "speech/OptionBoxes.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QScrollBar>
-#include <QTextBrowser>
-
-namespace {
-
-// Web addresses in a pane line become links; everything else is shown as plain text.
-QString linkified(const QString& line)
+ChatLine::ChatLine(const ChatLineParts& parts, QObject* parent)
+    : QObject(parent)
+    , m_parts(parts)
+    , m_timerClearText(new Timer(parts.clock, 300, this))
 {
-    static const QRegularExpression address(QStringLiteral(R"((\b(?:https?|ftp)://[^\s<>"]+|\bwww\.[^\s<>"]+))"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    QString html;
-    qsizetype last = 0;
-    auto it = address.globalMatch(line);
-    while (it.hasNext()) {
-        const auto match = it.next();
-        html += line.mid(last, match.capturedStart() - last).toHtmlEscaped();
-        const QString text = match.captured();
-        const QString target
-            = text.startsWith(QLatin1String("www."), Qt::CaseInsensitive) ? QStringLiteral("http://") + text : text;
-        html += QStringLiteral("<a href=\"%1\">%2</a>").arg(target.toHtmlEscaped(), text.toHtmlEscaped());
-        last = match.capturedEnd();
+}
+
+void ChatLine::sendChat(const QString& text)
+{
+    const QString line = m_parts.roster.myCallsign() + QStringLiteral("> ") + text;
+    m_parts.panes.AppendChatLine(line);
+    m_parts.session.SendChatText(text);
+    m_parts.journal.addLogEntry(QStringLiteral("TxText"), line);
+    letPendingMessagesRun();
+    m_parts.view.clearChatLine();
+}
+
+void ChatLine::connectTo(const QString& text)
+{
+    m_parts.panes.AppendChatLine(m_parts.roster.myCallsign() + QStringLiteral(">Connecting To: ") + text);
+    try {
+        m_parts.session.Connect1(text.toUpper(), true);
+    } catch (const EchoLinkError& e) {
+        m_parts.panes.AppendChatLine(QStringLiteral(">") + e.message());
+        m_parts.view.clearChatLine();
+        m_parts.announcer.SpeakToMeNow(e.message());
+        m_parts.view.focusChatLine();
     }
-    html += line.mid(last).toHtmlEscaped();
-    // Blanks are part of what the operator hears and reads ("time, two blanks, text"); keep them all.
-    return QStringLiteral("<span style=\"white-space:pre-wrap\">") + html + QStringLiteral("</span>");
 }
 
-} // namespace
-
-void TmainForm::insertPaneLine(QTextBrowser* pane, const QString& line)
+void ChatLine::edtChatKeyPress(QChar key)
 {
-    QTextCursor cursor(pane->document());
-    cursor.movePosition(QTextCursor::End);
-    if (!pane->document()->isEmpty())
-        cursor.insertBlock();
-    cursor.insertHtml(linkified(line));
-}
-
-void TmainForm::AppendChatLine(const QString& line)
-{
-    insertPaneLine(redtChat, line);
-    redtChat->moveCursor(QTextCursor::End);
-    redtChat->ensureCursorVisible();
-    QScrollBar* bar = redtChat->verticalScrollBar();
-    bar->setValue(bar->value() + 2 * bar->singleStep());
-}
-
-void TmainForm::AddChatLineQuietly(const QString& line)
-{
-    QScrollBar* bar = redtChat->verticalScrollBar();
-    const int position = bar->value();
-    insertPaneLine(redtChat, line);
-    bar->setValue(position);
-}
-
-void TmainForm::AppendStationLine(const QString& line)
-{
-    insertPaneLine(redtStation, line);
-    redtStation->moveCursor(QTextCursor::End);
-    redtStation->ensureCursorVisible();
-}
-
-void TmainForm::addLogEntry(const QString& title, const QString& description)
-{
-    m_chatLog->add(timeText(), title, description);
-}
-
-void TmainForm::edtChatKeyPress(QChar key)
-{
-    const QString text = edtChat->text();
+    const QString text = m_parts.view.chatLineText();
+    const bool connected = m_parts.roster.isConnected();
     if (key == QChar(u'\r')) {
         if (text.startsWith(QLatin1Char('/'))) {
-            CmdDecode(text);
+            m_parts.commands.CmdDecode(text);
             return;
         }
-        if (state.IsConnected) {
-            AppendChatLine(state.MyCallsign + QStringLiteral("> ") + text);
-            m_services.session->SendChatText(text);
-            addLogEntry(QStringLiteral("TxText"), state.MyCallsign + QStringLiteral("> ") + text);
-            letPendingMessagesRun();
-            edtChat->clear();
+        if (connected) {
+            sendChat(text);
         } else if (text.startsWith(QLatin1Char('.'))) {
-            SpeakToMeNow(QStringLiteral("Invalid call sign. You started call with a full stop"));
-            edtChat->clear();
+            m_parts.announcer.SpeakToMeNow(QStringLiteral("Invalid call sign. You started call with a full stop"));
+            m_parts.view.clearChatLine();
             return;
         } else if (!text.isEmpty()) {
-            AppendChatLine(state.MyCallsign + QStringLiteral(">Connecting To: ") + text);
-            try {
-                m_services.session->Connect1(text.toUpper(), true);
-            } catch (const EchoLinkError& e) {
-                AppendChatLine(QStringLiteral(">") + e.message());
-                edtChat->clear();
-                SpeakToMeNow(e.message());
-                edtChat->setFocus(Qt::OtherFocusReason);
-            }
+            connectTo(text);
         }
     }
 
     // Common tail for every key that was not a command or a refused call.
-    if (!text.isEmpty() && !state.IsConnected)
-        btnLastConnect->setEnabled(true);
-    if (key == QChar(u' ') && text.isEmpty() && state.IsConnected)
-        bTxRx->click();
-    if (state.KeyboardSpeak) {
-        const bool spaceInQso = key == QChar(u' ') && state.IsConnected;
+    if (!text.isEmpty() && !m_parts.roster.isConnected())
+        m_parts.view.setReConnectEnabled(true);
+    if (key == QChar(u' ') && text.isEmpty() && m_parts.roster.isConnected())
+        m_parts.view.pressTransmit();
+    if (m_parts.options.keyboardSpeak()) {
+        const bool spaceInQso = key == QChar(u' ') && m_parts.roster.isConnected();
         if (!spaceInQso || !text.isEmpty())
             KeyBoardSpeak(key);
     }
 }
 
-void TmainForm::elEchoLinkSessionChatTextReceived(const QString& text)
+void ChatLine::elEchoLinkSessionChatTextReceived(const QString& text)
 {
-    addLogEntry(QStringLiteral("RxText"), text);
+    m_parts.journal.addLogEntry(QStringLiteral("RxText"), text);
     const qsizetype p = text.indexOf(QLatin1Char('>')) + 1;
     const QString sender = text.left(p);
     const QString message = text.mid(p);
-    AppendChatLine(timeText() + QLatin1Char(' ') + sender + QLatin1Char(' ') + message);
-    state.LastChatText = message;
-    if (state.SpeakMessage)
-        SpeakWithVolume(message);
-    if (state.RemoteEnabled && message.startsWith(QLatin1Char('.')))
-        CmdDecode(message.toUpper());
+    m_parts.panes.AppendChatLine(timeOfDayText(m_parts.clock) + QLatin1Char(' ') + sender + QLatin1Char(' ') + message);
+    m_lastChatText = message;
+    if (m_parts.options.speakMessage())
+        m_parts.announcer.SpeakWithVolume(message);
+    if (m_parts.commands.remoteEnabled() && message.startsWith(QLatin1Char('.')))
+        m_parts.commands.CmdDecode(message.toUpper());
 }
 
-void TmainForm::btnChatClearClick()
+void ChatLine::btnChatClearClick()
 {
-    redtChat->clear();
-    redtStation->clear();
+    m_parts.panes.clearBothPanes();
 }
 
-void TmainForm::TimerClearTextTimer()
+void ChatLine::TimerClearTextTimer()
 {
-    TimerClearText->stop();
-    edtChat->clear();
+    m_timerClearText->stop();
+    m_parts.view.clearChatLine();
 }
 
-void TmainForm::Button2Click()
+void ChatLine::Button2Click()
 {
-    ChatLogViewer viewer(*m_chatLog, QStringLiteral("ChatLog"), this);
-    viewer.exec();
+    m_parts.view.showChatLog();
 }
 
-// Commands typed with "/" or received with "."; the decoder arrives with the command tables.
-void TmainForm::CmdDecode(const QString&) { }
-
-// Key echo; arrives with the keyboard map.
-void TmainForm::KeyBoardSpeak(QChar) { }
+void ChatLine::KeyBoardSpeak(QChar key)
+{
+    if (m_keyEcho)
+        m_keyEcho(key);
+}

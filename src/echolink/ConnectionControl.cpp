@@ -1,216 +1,205 @@
 // Connection control: the record of connected stations and the operator's connect and disconnect requests.
-#include "chat/ChatLog.h"
-#include "platform/Clock.h"
+#include "echolink/ConnectionControl.h"
+
+#include "chat/ChatJournal.h"
+#include "chat/Panes.h"
+#include "echolink/ConnectionView.h"
 #include "echolink/EchoLinkSession.h"
-#include "app/MainForm.h"
+#include "echolink/StationRoster.h"
+#include "echolink/TransmitControl.h"
+#include "platform/Clock.h"
+#include "platform/EventLoop.h"
+#include "platform/WindowColors.h"
+#include "speech/Announcer.h"
+#include "speech/OptionBoxes.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTextBrowser>
-#include <algorithm>
+using Button = ConnectionView::Button;
 
-// The slot of the newest station, kept inside the arrays whatever the count says.
-int TmainForm::topSlot() const
+ConnectionControl::ConnectionControl(const ConnectionParts& parts, QObject* parent)
+    : QObject(parent)
+    , m_parts(parts)
+    , m_disconnectTimer(new Timer(parts.clock, 3000, this))
 {
-    return std::clamp(state.ConnectionCount, 0, StationSlots - 1);
 }
 
-void TmainForm::rebuildConnectionInfo(const QString& separator)
+QString ConnectionControl::timeText() const
 {
-    QString info;
-    state.ConferenceCalls.clear();
-    for (int i = 1; i <= topSlot(); ++i) {
-        info += state.StationCalls[i] + QLatin1Char(' ') + state.StationNames[i] + separator;
-        state.ConferenceCalls += state.StationCalls[i] + QLatin1Char(' ');
-    }
-    lblConnInfo->setText(info);
+    return timeOfDayText(m_parts.clock);
 }
 
-// With no station left the transmit time bar stops and hides, full again for the next QSO.
-void TmainForm::stopTransmitBar()
+void ConnectionControl::refuseBeyondMaximum(const QString& call, const QString& name)
 {
-    TxTimer->stop();
-    TxTimeFill->hide();
-    TxTimeFill->setValue(100);
-}
-
-void TmainForm::elEchoLinkSessionConnected(const QString& call, const QString& name, const QString& address)
-{
-    ++state.ConnectionCount;
+    m_parts.panes.AppendChatLine(
+        timeText() + QStringLiteral(">Connection To: ") + name + QLatin1Char(' ') + call
+        + QStringLiteral(". Will be disconnected in 5 Seconds, Exceeded Maximum number of stations."));
+    m_parts.session.SendChatText(call
+                                 + QStringLiteral(" Sorry too many connections, Disconnecting, Please try Later. "));
     letPendingMessagesRun();
-    lblStationCount->setText(QString::number(state.ConnectionCount));
+    m_disconnectTimer->setInterval(7000);
+    m_disconnectTimer->start();
+}
 
-    if (state.ConnectionCount > MaxStations) {
-        AppendChatLine(timeText() + QStringLiteral(">Connection To: ") + name + QLatin1Char(' ') + call
-                       + QStringLiteral(". Will be disconnected in 5 Seconds, Exceeded Maximum number of stations."));
-        m_services.session->SendChatText(
-            call + QStringLiteral(" Sorry too many connections, Disconnecting, Please try Later. "));
-        letPendingMessagesRun();
-        if (state.ConnectionCount >= StationSlots)
-            m_beyondLastSlot << call;
-        DisconnectTimer->setInterval(7000);
-        DisconnectTimer->start();
-    }
-
-    if (state.ConnectionCount < StationSlots) {
-        state.StationCalls[state.ConnectionCount] = call;
-        state.StationNames[state.ConnectionCount] = name;
-    }
-    lblConnInfo->clear();
-    if (state.ConnectionCount == 1) {
-        state.ConnectedCall = call;
-        state.ConferenceCalls = call;
-        lblConnInfo->setText(call + QLatin1Char(' ') + name + QLatin1Char(' ') + address);
+void ConnectionControl::showArrival(const QString& call, const QString& name, const QString& address)
+{
+    StationRoster& roster = m_parts.roster;
+    ConnectionView& view = m_parts.view;
+    view.showConnectionInfo(QString());
+    roster.setConnectedCall(call);
+    if (roster.connectionCount() == 1) {
+        roster.setConferenceCalls(call);
+        view.showConnectionInfo(call + QLatin1Char(' ') + name + QLatin1Char(' ') + address);
     } else {
-        state.ConnectedCall = call;
-        rebuildConnectionInfo(QStringLiteral(" + "));
+        view.showConnectionInfo(roster.conferenceInfo(QStringLiteral(" + ")));
     }
-    setQrzCaption(QStringLiteral("/db/") + call);
+    view.showLookUpPath(QStringLiteral("/db/") + call);
 
-    if (state.ConnectionCount < 2)
-        setWindowColor(WindowColors::Qso);
-    bTxRx->setEnabled(true);
-    btnDisconnect->setEnabled(true);
-    if (state.ConnectionCount > 1)
-        btnDisconnectLast->setEnabled(true);
-    btnLastConnect->setEnabled(false);
-    bTxRx->setFocus(Qt::OtherFocusReason);
-    state.IsConnected = true;
-    edtChat->clear();
-
-    AppendChatLine(timeText() + QStringLiteral(">Connected To: ") + name + QLatin1Char(' ') + call);
-    addLogEntry(QStringLiteral("Connect"), name + QLatin1Char(' ') + call);
-
-    Timer1->start();
-    letPendingMessagesRun();
-    if (isMinimized())
-        showNormal();
-    raise();
-    activateWindow();
-
-    SpeakCallSign(state.ConnectedCall);
-    state.NotTransmitting = true;
+    if (roster.connectionCount() < 2)
+        view.setWindowColor(WindowColors::Qso);
+    view.setButtonEnabled(Button::TxRx, true);
+    view.setButtonEnabled(Button::DisconnectAll, true);
+    if (roster.connectionCount() > 1)
+        view.setButtonEnabled(Button::DisconnectLast, true);
+    view.setButtonEnabled(Button::ReConnect, false);
+    view.focusButton(Button::TxRx);
+    roster.setConnected(true);
+    view.clearChatLine();
 }
 
-void TmainForm::elEchoLinkSessionDisconnected(const QString& call)
+void ConnectionControl::elEchoLinkSessionConnected(const QString& call, const QString& name, const QString& address)
 {
-    --state.ConnectionCount;
-    lblStationCount->setText(QString::number(state.ConnectionCount));
-    if (state.ConnectionCount > 0)
+    StationRoster& roster = m_parts.roster;
+    roster.countArrival();
+    letPendingMessagesRun();
+    m_parts.view.showStationCount(QString::number(roster.connectionCount()));
+
+    if (roster.connectionCount() > MaxStations)
+        refuseBeyondMaximum(call, name);
+    roster.storeArrival(call, name);
+    showArrival(call, name, address);
+
+    m_parts.panes.AppendChatLine(timeText() + QStringLiteral(">Connected To: ") + name + QLatin1Char(' ') + call);
+    m_parts.journal.addLogEntry(QStringLiteral("Connect"), name + QLatin1Char(' ') + call);
+
+    emit stationConnected();
+    letPendingMessagesRun();
+    m_parts.view.bringToFront();
+
+    m_parts.announcer.SpeakCallSign(roster.connectedCall());
+    m_parts.transmit.setNotTransmitting(true);
+}
+
+void ConnectionControl::elEchoLinkSessionDisconnected(const QString& call)
+{
+    m_parts.roster.countDeparture();
+    m_parts.view.showStationCount(QString::number(m_parts.roster.connectionCount()));
+    if (m_parts.roster.connectionCount() > 0)
         conferenceMemberLeft(call);
     else
         lastStationLeft(call);
 }
 
-void TmainForm::conferenceMemberLeft(const QString& call)
+void ConnectionControl::conferenceMemberLeft(const QString& call)
 {
-    if (state.ConnectionCount < 2)
-        btnDisconnectLast->setEnabled(false);
-    SpeakCallSign(call);
-    SpeakToMeNow(QStringLiteral(" has disconnected from conference"));
-    AppendChatLine(timeText() + QLatin1Char('>') + call + QStringLiteral(" Disconnected From Conference."));
-    rebuildConnectionInfo(QStringLiteral(" - "));
-    redtStation->clear();
-    redtStation->setCurrentCharFormat(QTextCharFormat());
-    AppendStationLine(state.StationTexts[topSlot()]);
+    StationRoster& roster = m_parts.roster;
+    if (roster.connectionCount() < 2)
+        m_parts.view.setButtonEnabled(Button::DisconnectLast, false);
+    m_parts.announcer.SpeakCallSign(call);
+    m_parts.announcer.SpeakToMeNow(QStringLiteral(" has disconnected from conference"));
+    m_parts.panes.AppendChatLine(timeText() + QLatin1Char('>') + call
+                                 + QStringLiteral(" Disconnected From Conference."));
+    m_parts.view.showConnectionInfo(roster.conferenceInfo(QStringLiteral(" - ")));
+    m_parts.panes.clearStationPane();
+    m_parts.panes.AppendStationLine(roster.stationText(roster.topSlot()));
 }
 
-void TmainForm::lastStationLeft(const QString& call)
+void ConnectionControl::lastStationLeft(const QString& call)
 {
-    state.ConnectionCount = 0;
-    lblStationCount->setText(QStringLiteral("0"));
-    lblConnInfo->setText(call + QStringLiteral(" Disconnected ") + timeText());
-    state.LastStation = call;
-    state.IsConnected = false;
-    stopTransmitBar();
-    setQrzCaption(QStringLiteral("/db/"));
-    SpeakCallSign(call);
-    SpeakToMeNow(QStringLiteral(" Disconnected At  ") + timeText());
-    setWindowColor(WindowColors::Idle);
-    bTxRx->setEnabled(false);
-    btnDisconnect->setEnabled(false);
-    btnDisconnectLast->setEnabled(false);
-    btnLastConnect->setEnabled(true);
-    for (QPushButton* button : bCall)
-        button->setEnabled(true);
-    btnLastConnect->setFocus(Qt::OtherFocusReason);
-    redtStation->clear();
-    AppendChatLine(timeText() + QStringLiteral(">Disconnected From: ") + call);
-    StatusBarPanel1->clear();
-    addLogEntry(QStringLiteral("Disconnect"), call);
-    state.NotTransmitting = true;
+    ConnectionView& view = m_parts.view;
+    m_parts.roster.lastStationLeft(call);
+    view.showStationCount(QStringLiteral("0"));
+    view.showConnectionInfo(call + QStringLiteral(" Disconnected ") + timeText());
+    m_parts.transmit.stopTransmitBar();
+    view.showLookUpPath(QStringLiteral("/db/"));
+    m_parts.announcer.SpeakCallSign(call);
+    m_parts.announcer.SpeakToMeNow(QStringLiteral(" Disconnected At  ") + timeText());
+    view.setWindowColor(WindowColors::Idle);
+    view.setButtonEnabled(Button::TxRx, false);
+    view.setButtonEnabled(Button::DisconnectAll, false);
+    view.setButtonEnabled(Button::DisconnectLast, false);
+    view.setButtonEnabled(Button::ReConnect, true);
+    view.enableMemoryButtons();
+    view.focusButton(Button::ReConnect);
+    m_parts.panes.clearStationPane();
+    m_parts.panes.AppendChatLine(timeText() + QStringLiteral(">Disconnected From: ") + call);
+    view.clearStatusTalker();
+    m_parts.journal.addLogEntry(QStringLiteral("Disconnect"), call);
+    m_parts.transmit.setNotTransmitting(true);
 }
 
-void TmainForm::DoConnect(const QString& callsign)
+void ConnectionControl::DoConnect(const QString& callsign)
 {
-    if (state.ButtonAnnounce)
-        SpeakToMeNow(QStringLiteral("Connecting"));
-    btnDisconnect->setEnabled(true);
-    btnLastConnect->setEnabled(false);
-    AppendChatLine(state.MyCallsign + QStringLiteral(">Connecting To: ") + callsign);
+    ConnectionView& view = m_parts.view;
+    if (m_parts.options.buttonAnnounce())
+        m_parts.announcer.SpeakToMeNow(QStringLiteral("Connecting"));
+    view.setButtonEnabled(Button::DisconnectAll, true);
+    view.setButtonEnabled(Button::ReConnect, false);
+    m_parts.panes.AppendChatLine(m_parts.roster.myCallsign() + QStringLiteral(">Connecting To: ") + callsign);
     try {
-        m_services.session->Connect1(callsign.toUpper(), true);
+        m_parts.session.Connect1(callsign.toUpper(), true);
     } catch (const EchoLinkError& e) {
-        AppendChatLine(QStringLiteral(">") + e.message());
-        edtChat->clear();
-        SpeakToMeNow(e.message());
-        btnDisconnect->setEnabled(true);
-        btnLastConnect->setEnabled(true);
-        for (QPushButton* button : bCall)
-            button->setEnabled(true);
-        edtChat->setFocus(Qt::OtherFocusReason);
+        m_parts.panes.AppendChatLine(QStringLiteral(">") + e.message());
+        view.clearChatLine();
+        m_parts.announcer.SpeakToMeNow(e.message());
+        view.setButtonEnabled(Button::DisconnectAll, true);
+        view.setButtonEnabled(Button::ReConnect, true);
+        view.enableMemoryButtons();
+        view.focusChatLine();
     }
 }
 
-void TmainForm::btnLastConnectClick()
+void ConnectionControl::btnLastConnectClick()
 {
-    const QString typed = edtChat->text();
+    const QString typed = m_parts.view.chatLineText();
     if (!typed.isEmpty()) {
         try {
-            m_services.session->Connect1(typed.toUpper(), true);
+            m_parts.session.Connect1(typed.toUpper(), true);
         } catch (const EchoLinkError& e) {
-            AddChatLineQuietly(QStringLiteral(">ReConnect [chat text call] ") + e.message());
-            SpeakToMeNow(QStringLiteral("ReConnect ") + e.message());
+            m_parts.panes.AddChatLineQuietly(QStringLiteral(">ReConnect [chat text call] ") + e.message());
+            m_parts.announcer.SpeakToMeNow(QStringLiteral("ReConnect ") + e.message());
         }
-        edtChat->clear();
+        m_parts.view.clearChatLine();
         return;
     }
-    if (state.LastStation.isEmpty())
+    const QString last = m_parts.roster.lastStation();
+    if (last.isEmpty())
         return;
     try {
-        m_services.session->Connect1(state.LastStation, true);
+        m_parts.session.Connect1(last, true);
     } catch (const EchoLinkError& e) {
-        AppendChatLine(QStringLiteral(">ReConnect ") + e.message());
-        SpeakToMeNow(QStringLiteral("ReConnect ") + e.message());
+        m_parts.panes.AppendChatLine(QStringLiteral(">ReConnect ") + e.message());
+        m_parts.announcer.SpeakToMeNow(QStringLiteral("ReConnect ") + e.message());
     }
 }
 
-void TmainForm::btnDisconnectLastClick()
+void ConnectionControl::btnDisconnectLastClick()
 {
-    m_services.session->Disconnect1(state.StationCalls[topSlot()]);
+    m_parts.session.Disconnect1(m_parts.roster.stationCall(m_parts.roster.topSlot()));
 }
 
-void TmainForm::DisconnectTimerTimer()
+void ConnectionControl::DisconnectTimerTimer()
 {
-    DisconnectTimer->stop();
-    m_services.session->Disconnect1(state.StationCalls[topSlot()]);
-    const QStringList beyond = std::exchange(m_beyondLastSlot, {});
-    for (const QString& call : beyond)
-        m_services.session->Disconnect1(call);
+    m_disconnectTimer->stop();
+    m_parts.session.Disconnect1(m_parts.roster.stationCall(m_parts.roster.topSlot()));
+    for (const QString& call : m_parts.roster.takeStationsBeyondLastSlot())
+        m_parts.session.Disconnect1(call);
 }
 
-void TmainForm::btnDisconnectClick()
+void ConnectionControl::btnDisconnectClick()
 {
-    m_services.session->DisconnectAll();
+    m_parts.session.DisconnectAll();
     letPendingMessagesRun();
-    state.IsConnected = false;
-    state.ConnectionCount = 0;
-    stopTransmitBar();
-    setQrzCaption(QStringLiteral("/db/"));
-    QPalette palette = lblTalkingNow->palette();
-    palette.setColor(QPalette::Window, WindowColors::toColor(state.TalkingNowColor));
-    lblTalkingNow->setPalette(palette);
-    lblTalkingNow->clear();
+    m_parts.roster.clear();
+    m_parts.transmit.stopTransmitBar();
+    m_parts.view.showLookUpPath(QStringLiteral("/db/"));
+    m_parts.view.clearTalker();
 }

@@ -1,41 +1,82 @@
-// The three speech-option boxes: each keeps its mirror switch, confirms the change aloud and sends the
-// focus home. They run whenever the box changes state, by hand, by the settings or by a command.
-#include "app/MainForm.h"
+#include "speech/OptionBoxes.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QPushButton>
+#include "platform/Platform.h"
+#include "speech/Announcer.h"
+#include "speech/SoundFiles.h"
 
-QWidget* TmainForm::homeControl() const
+#include <Qt>
+#include <cstdlib>
+
+OptionBoxes::OptionBoxes(Announcer& announcer, Platform& platform, OptionBoxesView& view)
+    : m_announcer(announcer)
+    , m_platform(platform)
+    , m_view(view)
 {
-    return state.IsConnected ? static_cast<QWidget*>(bTxRx) : static_cast<QWidget*>(edtChat);
 }
 
-void TmainForm::focusHomeControl()
+void OptionBoxes::SpeakCheckBoxClick(bool checked)
 {
-    homeControl()->setFocus(Qt::OtherFocusReason);
+    m_speakMessage = checked;
+    m_announcer.SpeakToMeNow(checked ? QStringLiteral("Speak Messages Active") : QStringLiteral("Speak Messages Off"));
+    m_view.focusHomeControl();
 }
 
-void TmainForm::SpeakCheckBoxClick()
+void OptionBoxes::ButtonAnnounceCheckBoxClick(bool checked)
 {
-    state.SpeakMessage = SpeakCheckBox->isChecked();
-    SpeakToMeNow(state.SpeakMessage ? QStringLiteral("Speak Messages Active") : QStringLiteral("Speak Messages Off"));
-    focusHomeControl();
-}
-
-void TmainForm::ButtonAnnounceCheckBoxClick()
-{
-    state.ButtonAnnounce = ButtonAnnounceCheckBox->isChecked();
-    SpeakToMeNow(state.ButtonAnnounce ? QStringLiteral("Button Speak Active") : QStringLiteral("Button Speak Off"));
-    focusHomeControl();
+    m_buttonAnnounce = checked;
+    m_announcer.SpeakToMeNow(checked ? QStringLiteral("Button Speak Active") : QStringLiteral("Button Speak Off"));
+    m_view.focusHomeControl();
     // With announcements off the home control stays silent, so say where the focus went.
-    if (!state.ButtonAnnounce)
-        SpeakToMeNow(state.IsConnected ? QStringLiteral("TR") : QStringLiteral(" "));
+    if (!checked)
+        m_announcer.SpeakToMeNow(m_view.homeIsTransmitButton() ? QStringLiteral("TR") : QStringLiteral(" "));
 }
 
-void TmainForm::KeySpeakCheckBoxClick()
+void OptionBoxes::KeySpeakCheckBoxClick(bool checked)
 {
-    state.KeyboardSpeak = KeySpeakCheckBox->isChecked();
-    SpeakToMeNow(state.KeyboardSpeak ? QStringLiteral("Keyboard Speak Active") : QStringLiteral("Keyboard Speak Off"));
-    focusHomeControl();
+    m_keyboardSpeak = checked;
+    m_announcer.SpeakToMeNow(checked ? QStringLiteral("Keyboard Speak Active") : QStringLiteral("Keyboard Speak Off"));
+    m_view.focusHomeControl();
+}
+
+void OptionBoxes::SpeechEnableCheckBoxClick(bool checked)
+{
+    m_announcer.setEnabled(checked);
+    if (checked)
+        m_announcer.SpeakToMeNow(QStringLiteral("Speech Output Now Enabled"));
+}
+
+void OptionBoxes::FocusToFrontCheckBoxClick(bool checked)
+{
+    m_notBringToFront = !checked;
+    if (checked)
+        m_announcer.SpeakToMeNow(QStringLiteral(
+            "Station List Update, Will Bring Corvane to Front. Or Flash Task bar Icon. With, Windows seven"));
+    else
+        m_announcer.SpeakToMeNow(
+            QStringLiteral("Corvane will Not Come To Front. Or Flash. When Station List Up Dates"));
+    m_view.focusHomeControl();
+}
+
+void OptionBoxes::FocusToFrontCheckBoxEnter()
+{
+    m_platform.beep();
+}
+
+void OptionBoxes::TrackBarVolumeChange(int position)
+{
+    m_announcer.setVolumeLevel(position);
+}
+
+void OptionBoxes::TrackBarVolumeKeyUp(int key, int position)
+{
+    if (key != Qt::Key_Up && key != Qt::Key_Down)
+        return;
+    m_announcer.setVolumeLevel(position);
+    m_announcer.SpeakWithVolume(QString::number(std::abs(position)) + QStringLiteral("Percent"));
+}
+
+void OptionBoxes::Button1Click()
+{
+    m_platform.playSound(SoundFiles::timeoutWavPath());
+    m_announcer.SpeakWithVolume(QStringLiteral("Volume AdjustMent Message Use Up and Down Arrow Keys"));
 }

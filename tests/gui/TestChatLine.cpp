@@ -12,12 +12,12 @@ class TestChatLine : public QObject
 private:
     static void type(FormFixture& f, const QString& text)
     {
-        f.form->edtChat->setText(text);
-        QTest::keyClick(f.form->edtChat, Qt::Key_Return);
+        f.widget<QLineEdit>(QStringLiteral("edtChat"))->setText(text);
+        QTest::keyClick(f.widget<QLineEdit>(QStringLiteral("edtChat")), Qt::Key_Return);
     }
     static void connectOne(FormFixture& f)
     {
-        f.form->elEchoLinkSessionConnected(QStringLiteral("Q2CD"), QStringLiteral("Ann"), QStringLiteral("10.0.0.2"));
+        f.session.raiseConnected(QStringLiteral("Q2CD"), QStringLiteral("Ann"), QStringLiteral("10.0.0.2"));
         f.voice.spoken.clear();
     }
 
@@ -30,9 +30,9 @@ private slots:
         type(f, QStringLiteral("hello there"));
         QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")), QStringList { "SendChatText(hello there)" });
         QCOMPARE(f.lastChatLine(), QStringLiteral("Q9ZZZ> hello there"));
-        QCOMPARE(f.form->chatLog().records().back().title, QStringLiteral("TxText"));
-        QCOMPARE(f.form->chatLog().records().back().description, QStringLiteral("Q9ZZZ> hello there"));
-        QVERIFY(f.form->edtChat->text().isEmpty());
+        QCOMPARE(f.form->journal().chatLog().records().back().title, QStringLiteral("TxText"));
+        QCOMPARE(f.form->journal().chatLog().records().back().description, QStringLiteral("Q9ZZZ> hello there"));
+        QVERIFY(f.widget<QLineEdit>(QStringLiteral("edtChat"))->text().isEmpty());
     }
 
     void emptyLineDuringAQsoIsSentToo()
@@ -42,7 +42,7 @@ private slots:
         connectOne(f);
         type(f, QString());
         QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")), QStringList { "SendChatText()" });
-        QCOMPARE(f.form->chatLog().records().back().description, QStringLiteral("Q9ZZZ> "));
+        QCOMPARE(f.form->journal().chatLog().records().back().description, QStringLiteral("Q9ZZZ> "));
     }
 
     void slashLinesAreCommandsAndNeverChat_data()
@@ -70,7 +70,7 @@ private slots:
         f.voice.spoken.clear();
         type(f, QStringLiteral(".A1"));
         QCOMPARE(f.voice.texts(), QStringList { "Invalid call sign. You started call with a full stop" });
-        QVERIFY(f.form->edtChat->text().isEmpty());
+        QVERIFY(f.widget<QLineEdit>(QStringLiteral("edtChat"))->text().isEmpty());
         QVERIFY(f.session.callsOf(QStringLiteral("Connect1")).isEmpty());
     }
 
@@ -90,7 +90,8 @@ private slots:
         type(f, QStringLiteral("q1ab-l"));
         QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList { "Connect1(Q1AB-L,true)" });
         QCOMPARE(f.lastChatLine(), QStringLiteral("Q9ZZZ>Connecting To: q1ab-l"));
-        QCOMPARE(f.form->edtChat->text(), QStringLiteral("q1ab-l")); // the connected event empties it
+        QCOMPARE(f.widget<QLineEdit>(QStringLiteral("edtChat"))->text(),
+                 QStringLiteral("q1ab-l")); // the connected event empties it
     }
 
     void failedConnectShowsAndSpeaksTheMessage()
@@ -102,17 +103,17 @@ private slots:
         type(f, QStringLiteral("NO CALL"));
         QCOMPARE(f.lastChatLine(), QStringLiteral(">Station NO CALL not found"));
         QCOMPARE(f.voice.texts(), QStringList { "Station NO CALL not found" });
-        QVERIFY(f.form->edtChat->text().isEmpty());
+        QVERIFY(f.widget<QLineEdit>(QStringLiteral("edtChat"))->text().isEmpty());
     }
 
     void typingWithoutAQsoEnablesReConnect()
     {
         FormFixture f;
         f.startUp();
-        f.form->btnLastConnect->setEnabled(false);
-        f.form->edtChat->setText(QStringLiteral("Q1"));
-        QTest::keyClick(f.form->edtChat, Qt::Key_A);
-        QVERIFY(f.form->btnLastConnect->isEnabled());
+        f.widget<QPushButton>(QStringLiteral("btnLastConnect"))->setEnabled(false);
+        f.widget<QLineEdit>(QStringLiteral("edtChat"))->setText(QStringLiteral("Q1"));
+        QTest::keyClick(f.widget<QLineEdit>(QStringLiteral("edtChat")), Qt::Key_A);
+        QVERIFY(f.widget<QPushButton>(QStringLiteral("btnLastConnect"))->isEnabled());
     }
 
     void receivedChatIsSplitAtTheFirstMarker_data()
@@ -133,60 +134,61 @@ private slots:
         QFETCH(QString, sender);
         QFETCH(QString, message);
         FormFixture f;
-        f.form->state.VolumeLevel = -80;
-        f.form->elEchoLinkSessionChatTextReceived(received);
-        QCOMPARE(f.lastChatLine(), f.form->timeText() + QLatin1Char(' ') + sender + QLatin1Char(' ') + message);
-        QCOMPARE(f.form->state.LastChatText, message);
+        f.form->announcer().setVolumeLevel(-80);
+        f.session.raiseChatTextReceived(received);
+        QCOMPARE(f.lastChatLine(), f.timeText() + QLatin1Char(' ') + sender + QLatin1Char(' ') + message);
+        QCOMPARE(f.form->chatLine().lastChatText(), message);
         QCOMPARE(
             f.voice.spoken.constLast(),
             (FakeVoice::Request {
                 QStringLiteral("<volume level=\"80\">") + message.toHtmlEscaped() + QStringLiteral("</volume>"), 65 }));
-        QCOMPARE(f.form->chatLog().records().back().title, QStringLiteral("RxText"));
-        QCOMPARE(f.form->chatLog().records().back().description, received);
+        QCOMPARE(f.form->journal().chatLog().records().back().title, QStringLiteral("RxText"));
+        QCOMPARE(f.form->journal().chatLog().records().back().description, received);
     }
 
     void receivedChatIsSilentWithSpeakMessagesOff()
     {
         FormFixture f;
-        f.form->SpeakCheckBox->setChecked(false);
+        f.widget<QCheckBox>(QStringLiteral("SpeakCheckBox"))->setChecked(false);
         f.voice.spoken.clear();
-        f.form->elEchoLinkSessionChatTextReceived(QStringLiteral("Q1AB>hi"));
+        f.session.raiseChatTextReceived(QStringLiteral("Q1AB>hi"));
         QVERIFY(f.voice.spoken.isEmpty());
     }
 
     void clearTextEmptiesBothPanes()
     {
         FormFixture f;
-        f.form->AppendChatLine(QStringLiteral("x"));
-        f.form->btnChatClear->click();
-        QVERIFY(f.form->redtChat->toPlainText().isEmpty());
-        QVERIFY(f.form->redtStation->toPlainText().isEmpty());
+        f.form->panes().AppendChatLine(QStringLiteral("x"));
+        f.widget<QPushButton>(QStringLiteral("btnChatClear"))->click();
+        QVERIFY(f.widget<QTextBrowser>(QStringLiteral("redtChat"))->toPlainText().isEmpty());
+        QVERIFY(f.widget<QTextBrowser>(QStringLiteral("redtStation"))->toPlainText().isEmpty());
     }
 
     void clearTimerEmptiesTheLineOnce()
     {
         FormFixture f;
-        f.form->edtChat->setText(QStringLiteral(" "));
-        f.form->TimerClearText->start();
+        f.widget<QLineEdit>(QStringLiteral("edtChat"))->setText(QStringLiteral(" "));
+        f.form->chatLine().clearTextTimer().start();
         f.clock.advance(300);
-        QVERIFY(f.form->edtChat->text().isEmpty());
-        QVERIFY(!f.form->TimerClearText->isActive());
+        QVERIFY(f.widget<QLineEdit>(QStringLiteral("edtChat"))->text().isEmpty());
+        QVERIFY(!f.form->chatLine().clearTextTimer().isActive());
     }
 
     void webAddressesBecomeLinksThatOpenInTheBrowser()
     {
         FormFixture f;
-        f.form->AppendChatLine(QStringLiteral("see https://example.org/a?b=1 now"));
-        const QString html = f.form->redtChat->toHtml();
+        f.form->panes().AppendChatLine(QStringLiteral("see https://example.org/a?b=1 now"));
+        const QString html = f.widget<QTextBrowser>(QStringLiteral("redtChat"))->toHtml();
         QVERIFY(html.contains(QStringLiteral("href=\"https://example.org/a?b=1\"")));
-        emit f.form->redtChat->anchorClicked(QUrl(QStringLiteral("https://example.org/a?b=1")));
+        emit f.widget<QTextBrowser>(QStringLiteral("redtChat"))
+            ->anchorClicked(QUrl(QStringLiteral("https://example.org/a?b=1")));
         QCOMPARE(f.platform.opened, QStringList { "https://example.org/a?b=1" });
     }
 
     void markupInPaneLinesIsShownAsText()
     {
         FormFixture f;
-        f.form->elEchoLinkSessionChatTextReceived(QStringLiteral("Q1AB><b>bold</b> & <a href=x>y</a>"));
+        f.session.raiseChatTextReceived(QStringLiteral("Q1AB><b>bold</b> & <a href=x>y</a>"));
         QVERIFY(f.lastChatLine().endsWith(QStringLiteral("Q1AB> <b>bold</b> & <a href=x>y</a>")));
     }
 };

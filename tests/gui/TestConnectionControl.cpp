@@ -12,8 +12,8 @@ class TestConnectionControl : public QObject
 private:
     static void connect(FormFixture& f, int n)
     {
-        f.form->elEchoLinkSessionConnected(QStringLiteral("Q%1AA").arg(n), QStringLiteral("Op%1").arg(n),
-                                           QStringLiteral("10.0.0.%1").arg(n));
+        f.session.raiseConnected(QStringLiteral("Q%1AA").arg(n), QStringLiteral("Op%1").arg(n),
+                                 QStringLiteral("10.0.0.%1").arg(n));
     }
 
 private slots:
@@ -23,18 +23,18 @@ private slots:
         f.startUp();
         f.voice.spoken.clear();
         connect(f, 1);
-        QCOMPARE(f.form->lblConnInfo->text(), QStringLiteral("Q1AA Op1 10.0.0.1"));
-        QCOMPARE(f.form->lblStationCount->text(), QStringLiteral("1"));
+        QCOMPARE(f.widget<QLabel>(QStringLiteral("lblConnInfo"))->text(), QStringLiteral("Q1AA Op1 10.0.0.1"));
+        QCOMPARE(f.widget<QLabel>(QStringLiteral("lblStationCount"))->text(), QStringLiteral("1"));
         QCOMPARE(f.form->windowColor(), WindowColors::Qso);
-        QVERIFY(!f.form->btnDisconnectLast->isEnabled());
-        QVERIFY(!f.form->btnLastConnect->isEnabled());
-        QVERIFY(f.form->state.IsConnected);
-        QCOMPARE(f.lastChatLine(), f.form->timeText() + QStringLiteral(">Connected To: Op1 Q1AA"));
-        QCOMPARE(f.form->chatLog().records().back().title, QStringLiteral("Connect"));
-        QCOMPARE(f.form->chatLog().records().back().description, QStringLiteral("Op1 Q1AA"));
+        QVERIFY(!f.widget<QPushButton>(QStringLiteral("btnDisconnectLast"))->isEnabled());
+        QVERIFY(!f.widget<QPushButton>(QStringLiteral("btnLastConnect"))->isEnabled());
+        QVERIFY(f.form->roster().isConnected());
+        QCOMPARE(f.lastChatLine(), f.timeText() + QStringLiteral(">Connected To: Op1 Q1AA"));
+        QCOMPARE(f.form->journal().chatLog().records().back().title, QStringLiteral("Connect"));
+        QCOMPARE(f.form->journal().chatLog().records().back().description, QStringLiteral("Op1 Q1AA"));
         QCOMPARE(f.voice.spoken.constLast(), (FakeVoice::Request { "Quebec One Alpha Alpha ", 19 }));
-        QVERIFY(f.form->Timer1->isActive());
-        QVERIFY(f.form->QRZLinkLabel->text().contains(QStringLiteral("/db/Q1AA")));
+        QVERIFY(f.form->away().replyTimer().isActive());
+        QVERIFY(f.widget<QLabel>(QStringLiteral("QRZLinkLabel"))->text().contains(QStringLiteral("/db/Q1AA")));
     }
 
     void secondStationListsBothAndEnablesDisconnectLast()
@@ -44,9 +44,9 @@ private slots:
         connect(f, 1);
         f.form->setWindowColor(0x123456);
         connect(f, 2);
-        QCOMPARE(f.form->lblConnInfo->text(), QStringLiteral("Q1AA Op1 + Q2AA Op2 + "));
-        QCOMPARE(f.form->state.ConferenceCalls, QStringLiteral("Q1AA Q2AA "));
-        QVERIFY(f.form->btnDisconnectLast->isEnabled());
+        QCOMPARE(f.widget<QLabel>(QStringLiteral("lblConnInfo"))->text(), QStringLiteral("Q1AA Op1 + Q2AA Op2 + "));
+        QCOMPARE(f.form->roster().conferenceCalls(), QStringLiteral("Q1AA Q2AA "));
+        QVERIFY(f.widget<QPushButton>(QStringLiteral("btnDisconnectLast"))->isEnabled());
         QCOMPARE(f.form->windowColor(), quint32(0x123456)); // the colour stays as it was
     }
 
@@ -57,14 +57,14 @@ private slots:
         for (int n = 1; n <= 3; ++n)
             connect(f, n);
         f.voice.spoken.clear();
-        f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q1AA"));
-        QCOMPARE(f.form->state.ConnectionCount, 2);
-        QCOMPARE(f.form->lblConnInfo->text(), QStringLiteral("Q1AA Op1 - Q2AA Op2 - "));
+        f.session.raiseDisconnected(QStringLiteral("Q1AA"));
+        QCOMPARE(f.form->roster().connectionCount(), 2);
+        QCOMPARE(f.widget<QLabel>(QStringLiteral("lblConnInfo"))->text(), QStringLiteral("Q1AA Op1 - Q2AA Op2 - "));
         QCOMPARE(f.voice.texts(), (QStringList { "Quebec One Alpha Alpha ", " has disconnected from conference" }));
-        QCOMPARE(f.lastChatLine(), f.form->timeText() + QStringLiteral(">Q1AA Disconnected From Conference."));
-        QVERIFY(f.form->btnDisconnectLast->isEnabled());
-        f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q2AA"));
-        QVERIFY(!f.form->btnDisconnectLast->isEnabled());
+        QCOMPARE(f.lastChatLine(), f.timeText() + QStringLiteral(">Q1AA Disconnected From Conference."));
+        QVERIFY(f.widget<QPushButton>(QStringLiteral("btnDisconnectLast"))->isEnabled());
+        f.session.raiseDisconnected(QStringLiteral("Q2AA"));
+        QVERIFY(!f.widget<QPushButton>(QStringLiteral("btnDisconnectLast"))->isEnabled());
     }
 
     void lastStationLeavingReturnsToIdle()
@@ -73,17 +73,16 @@ private slots:
         f.startUp();
         connect(f, 1);
         f.voice.spoken.clear();
-        f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q1AA"));
-        QCOMPARE(f.form->state.LastStation, QStringLiteral("Q1AA"));
-        QVERIFY(!f.form->state.IsConnected);
+        f.session.raiseDisconnected(QStringLiteral("Q1AA"));
+        QCOMPARE(f.form->roster().lastStation(), QStringLiteral("Q1AA"));
+        QVERIFY(!f.form->roster().isConnected());
         QCOMPARE(f.form->windowColor(), WindowColors::Idle);
-        QVERIFY(!f.form->bTxRx->isEnabled());
-        QVERIFY(f.form->btnLastConnect->isEnabled());
-        QCOMPARE(
-            f.voice.texts(),
-            (QStringList { "Quebec One Alpha Alpha ", QStringLiteral(" Disconnected At  ") + f.form->timeText() }));
-        QCOMPARE(f.form->chatLog().records().back().title, QStringLiteral("Disconnect"));
-        QCOMPARE(f.lastChatLine(), f.form->timeText() + QStringLiteral(">Disconnected From: Q1AA"));
+        QVERIFY(!f.widget<QPushButton>(QStringLiteral("bTxRx"))->isEnabled());
+        QVERIFY(f.widget<QPushButton>(QStringLiteral("btnLastConnect"))->isEnabled());
+        QCOMPARE(f.voice.texts(),
+                 (QStringList { "Quebec One Alpha Alpha ", QStringLiteral(" Disconnected At  ") + f.timeText() }));
+        QCOMPARE(f.form->journal().chatLog().records().back().title, QStringLiteral("Disconnect"));
+        QCOMPARE(f.lastChatLine(), f.timeText() + QStringLiteral(">Disconnected From: Q1AA"));
     }
 
     void eleventhStationIsRefusedAndRemovedSevenSecondsLater()
@@ -92,19 +91,19 @@ private slots:
         f.startUp();
         for (int n = 1; n <= 11; ++n)
             connect(f, n);
-        QCOMPARE(f.form->state.StationCalls[11], QStringLiteral("Q11AA"));
+        QCOMPARE(f.form->roster().stationCall(11), QStringLiteral("Q11AA"));
         QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")),
                  QStringList { "SendChatText(Q11AA Sorry too many connections, Disconnecting, Please try Later. )" });
-        QVERIFY(f.chatLines().contains(f.form->timeText()
+        QVERIFY(f.chatLines().contains(f.timeText()
                                        + QStringLiteral(">Connection To: Op11 Q11AA. Will be disconnected in 5 "
                                                         "Seconds, Exceeded Maximum number of stations.")));
         f.clock.advance(6999);
         QVERIFY(f.session.callsOf(QStringLiteral("Disconnect1")).isEmpty());
         f.clock.advance(1);
         QCOMPARE(f.session.callsOf(QStringLiteral("Disconnect1")), QStringList { "Disconnect1(Q11AA)" });
-        f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q11AA"));
-        QCOMPARE(f.form->state.ConnectionCount, 10);
-        QVERIFY(f.form->state.IsConnected);
+        f.session.raiseDisconnected(QStringLiteral("Q11AA"));
+        QCOMPARE(f.form->roster().connectionCount(), 10);
+        QVERIFY(f.form->roster().isConnected());
     }
 
     void twelfthStationNeverWritesPastTheLastSlot()
@@ -113,17 +112,17 @@ private slots:
         f.startUp();
         for (int n = 1; n <= 12; ++n)
             connect(f, n);
-        QCOMPARE(f.form->state.ConnectionCount, 12);
-        QCOMPARE(f.form->state.StationCalls[11], QStringLiteral("Q11AA"));
+        QCOMPARE(f.form->roster().connectionCount(), 12);
+        QCOMPARE(f.form->roster().stationCall(11), QStringLiteral("Q11AA"));
         QCOMPARE(f.session.callsOf(QStringLiteral("SendChatText")).size(), 2);
         f.clock.advance(7000);
         // Both stations beyond the maximum are sent away, not just the one in the last slot.
         QCOMPARE(f.session.callsOf(QStringLiteral("Disconnect1")),
                  (QStringList { "Disconnect1(Q11AA)", "Disconnect1(Q12AA)" }));
-        f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q11AA"));
-        f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q12AA"));
-        QCOMPARE(f.form->state.ConnectionCount, 10);
-        QCOMPARE(f.form->lblConnInfo->text().count(QStringLiteral(" - ")), 10);
+        f.session.raiseDisconnected(QStringLiteral("Q11AA"));
+        f.session.raiseDisconnected(QStringLiteral("Q12AA"));
+        QCOMPARE(f.form->roster().connectionCount(), 10);
+        QCOMPARE(f.widget<QLabel>(QStringLiteral("lblConnInfo"))->text().count(QStringLiteral(" - ")), 10);
     }
 
     void lateEventsAfterDisconnectAllEachTakeTheLastStationBranch()
@@ -132,35 +131,37 @@ private slots:
         f.startUp();
         connect(f, 1);
         connect(f, 2);
-        f.form->btnDisconnect->click();
-        QVERIFY(!f.form->state.IsConnected);
-        QCOMPARE(f.form->state.ConnectionCount, 0);
+        f.widget<QPushButton>(QStringLiteral("btnDisconnect"))->click();
+        QVERIFY(!f.form->roster().isConnected());
+        QCOMPARE(f.form->roster().connectionCount(), 0);
         f.voice.spoken.clear();
-        f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q1AA"));
-        f.form->elEchoLinkSessionDisconnected(QStringLiteral("Q2AA"));
-        QCOMPARE(f.form->state.LastStation, QStringLiteral("Q2AA"));
-        QCOMPARE(f.form->state.ConnectionCount, 0);
-        QCOMPARE(f.voice.texts().count(QStringLiteral(" Disconnected At  ") + f.form->timeText()), 2);
+        f.session.raiseDisconnected(QStringLiteral("Q1AA"));
+        f.session.raiseDisconnected(QStringLiteral("Q2AA"));
+        QCOMPARE(f.form->roster().lastStation(), QStringLiteral("Q2AA"));
+        QCOMPARE(f.form->roster().connectionCount(), 0);
+        QCOMPARE(f.voice.texts().count(QStringLiteral(" Disconnected At  ") + f.timeText()), 2);
     }
 
     void reConnectUsesTheTypedCallOrTheLastStation()
     {
         FormFixture f;
         f.startUp();
-        f.form->btnLastConnect->setEnabled(true);
-        f.form->btnLastConnect->click();
+        f.widget<QPushButton>(QStringLiteral("btnLastConnect"))->setEnabled(true);
+        f.widget<QPushButton>(QStringLiteral("btnLastConnect"))->click();
         QVERIFY(f.session.callsOf(QStringLiteral("Connect1")).isEmpty()); // nothing to reconnect to
 
-        f.form->edtChat->setText(QStringLiteral("q3cc"));
+        f.widget<QLineEdit>(QStringLiteral("edtChat"))->setText(QStringLiteral("q3cc"));
         f.session.failNext[QStringLiteral("Connect1")] = QStringLiteral("busy");
-        f.form->btnLastConnect->click();
+        f.widget<QPushButton>(QStringLiteral("btnLastConnect"))->click();
         QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList { "Connect1(Q3CC,true)" });
-        QVERIFY(f.form->edtChat->text().isEmpty()); // emptied even when the connection fails
+        QVERIFY(
+            f.widget<QLineEdit>(QStringLiteral("edtChat"))->text().isEmpty()); // emptied even when the connection fails
         QCOMPARE(f.lastChatLine(), QStringLiteral(">ReConnect [chat text call] busy"));
         QCOMPARE(f.voice.texts().constLast(), QStringLiteral("ReConnect busy"));
 
-        f.form->state.LastStation = QStringLiteral("Q4DD");
-        f.form->btnLastConnect->click();
+        f.session.raiseConnected(QStringLiteral("Q4DD"), QStringLiteral("Op4"), QStringLiteral("10.0.0.4"));
+        f.session.raiseDisconnected(QStringLiteral("Q4DD"));
+        f.widget<QPushButton>(QStringLiteral("btnLastConnect"))->click();
         QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")).constLast(), QStringLiteral("Connect1(Q4DD,true)"));
     }
 
@@ -169,15 +170,15 @@ private slots:
         FormFixture f;
         f.startUp();
         f.session.failNext[QStringLiteral("Connect1")] = QStringLiteral("Station NO CALL not found");
-        f.form->bCall[6]->setEnabled(false);
-        f.form->bCall[6]->setText(QStringLiteral("no call"));
+        f.memory(7)->setEnabled(false);
+        f.memory(7)->setText(QStringLiteral("no call"));
         f.voice.spoken.clear();
-        f.form->DoConnect(f.form->bCall[6]->text());
+        f.form->connections().DoConnect(f.memory(7)->text());
         QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList { "Connect1(NO CALL,true)" });
         QCOMPARE(f.voice.texts(), (QStringList { "Connecting", "Station NO CALL not found" }));
         QVERIFY(f.chatLines().contains(QStringLiteral("Q9ZZZ>Connecting To: no call")));
-        QVERIFY(f.form->bCall[6]->isEnabled());
-        QVERIFY(f.form->btnLastConnect->isEnabled());
+        QVERIFY(f.memory(7)->isEnabled());
+        QVERIFY(f.widget<QPushButton>(QStringLiteral("btnLastConnect"))->isEnabled());
     }
 
     void disconnectLastAsksForTheTopStation()
@@ -186,7 +187,7 @@ private slots:
         f.startUp();
         connect(f, 1);
         connect(f, 2);
-        f.form->btnDisconnectLast->click();
+        f.widget<QPushButton>(QStringLiteral("btnDisconnectLast"))->click();
         QCOMPARE(f.session.callsOf(QStringLiteral("Disconnect1")), QStringList { "Disconnect1(Q2AA)" });
     }
 };

@@ -13,65 +13,42 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void everyControlIsNamedForTheScreenReader()
+    void everyControlOfTheTableIsBuiltAndNamedForTheScreenReader()
     {
         FormFixture f;
-        const QStringList names { "ClockUniversalTime",
-                                  "lblConnInfo",
-                                  "lblTalkingNow",
-                                  "ClockLocalTime",
-                                  "lblStationCount",
-                                  "btnDisconnectLast",
-                                  "btnDisconnect",
-                                  "btnLastConnect",
-                                  "bTxRx",
-                                  "redtChat",
-                                  "Splitter1",
-                                  "redtStation",
-                                  "edtChat",
-                                  "TrackBarVolume",
-                                  "cbCheckAway",
-                                  "SpeakCheckBox",
-                                  "ButtonAnnounceCheckBox",
-                                  "KeySpeakCheckBox",
-                                  "bCall1",
-                                  "bCall40",
-                                  "edtAbsent",
-                                  "btnUpDown",
-                                  "lblFontSize",
-                                  "Button1",
-                                  "btnChatClear",
-                                  "TxTimeFill",
-                                  "SpeechEnableCheckBox",
-                                  "FocusToFrontCheckBox",
-                                  "QRZLinkLabel",
-                                  "Button2" };
-        for (const QString& name : names) {
-            auto* widget = f.form->findChild<QWidget*>(name);
-            QVERIFY2(widget, qPrintable(name));
-            if (name != QLatin1String("Splitter1"))
-                QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(name));
+        for (const ControlSpec& spec : controlTable()) {
+            auto* widget = f.form->findChild<QWidget*>(spec.objectName);
+            QVERIFY2(widget, qPrintable(spec.objectName));
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY2(accessible, qPrintable(spec.objectName));
+            QCOMPARE(accessible->text(QAccessible::Name), spec.accessibleName);
+            QCOMPARE(accessible->text(QAccessible::Description), spec.description);
+            QVERIFY2(!spec.accessibleName.isEmpty(), qPrintable(spec.objectName));
         }
+        QVERIFY(f.form->findChild<QSplitter*>(QStringLiteral("Splitter1")));
     }
 
     void creationStateMatchesTheDesign()
     {
         FormFixture f;
-        TmainForm& w = *f.form;
-        QCOMPARE(w.windowTitle(), QStringLiteral("Corvane"));
-        QCOMPARE(w.cbCheckAway->text(), QStringLiteral("Away  F5"));
-        QVERIFY(!w.cbCheckAway->isChecked());
-        QVERIFY(w.SpeakCheckBox->isChecked() && w.ButtonAnnounceCheckBox->isChecked());
-        QVERIFY(!w.KeySpeakCheckBox->isChecked());
-        QCOMPARE(w.TrackBarVolume->value(), -80);
-        QCOMPARE(w.TrackBarVolume->minimum(), -100);
-        QCOMPARE(w.TrackBarVolume->singleStep(), 10);
-        QVERIFY(w.TxTimer->isActive());
-        QCOMPARE(w.TxTimer->interval(), 1800);
-        QVERIFY(w.redtStation->toPlainText().contains(QStringLiteral("Welcome to Corvane.")));
-        QVERIFY(w.redtStation->toPlainText().endsWith(
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("Corvane"));
+        auto* away = f.widget<QCheckBox>(QStringLiteral("cbCheckAway"));
+        QCOMPARE(away->text(), QStringLiteral("Away  F5"));
+        QVERIFY(!away->isChecked());
+        QVERIFY(f.widget<QCheckBox>(QStringLiteral("SpeakCheckBox"))->isChecked());
+        QVERIFY(f.widget<QCheckBox>(QStringLiteral("ButtonAnnounceCheckBox"))->isChecked());
+        QVERIFY(!f.widget<QCheckBox>(QStringLiteral("KeySpeakCheckBox"))->isChecked());
+        auto* volume = f.widget<QSlider>(QStringLiteral("TrackBarVolume"));
+        QCOMPARE(volume->value(), -80);
+        QCOMPARE(volume->minimum(), -100);
+        QCOMPARE(volume->singleStep(), 10);
+        QVERIFY(f.form->transmit().txTimer().isActive());
+        QCOMPARE(f.form->transmit().txTimer().interval(), 1800);
+        const QString welcome = f.widget<QTextBrowser>(QStringLiteral("redtStation"))->toPlainText();
+        QVERIFY(welcome.contains(QStringLiteral("Welcome to Corvane.")));
+        QVERIFY(welcome.endsWith(
             QStringLiteral("This text will be replaced by station\ninfo when you connect to a station.")));
-        QCOMPARE(w.btnDisconnectLast->toolTip(),
+        QCOMPARE(f.widget<QPushButton>(QStringLiteral("btnDisconnectLast"))->toolTip(),
                  QStringLiteral("Disconnect from last Station to Connect in a Conference hosted by this station!"));
     }
 
@@ -80,7 +57,7 @@ private slots:
         FormFixture f;
         f.form->show();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-        f.form->edtChat->setFocus();
+        f.widget<QLineEdit>(QStringLiteral("edtChat"))->setFocus();
         QStringList visited;
         for (int i = 0; i < 60; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -103,22 +80,22 @@ private slots:
         FormFixture f;
         f.form->show();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-        f.form->FocusToFrontCheckBox->setFocus(Qt::MouseFocusReason);
+        f.widget<QCheckBox>(QStringLiteral("FocusToFrontCheckBox"))->setFocus(Qt::MouseFocusReason);
         QCOMPARE(f.platform.beeps, 1);
-        f.form->FocusToFrontCheckBox->setChecked(false);
-        QVERIFY(f.form->state.NotBringToFront);
+        f.widget<QCheckBox>(QStringLiteral("FocusToFrontCheckBox"))->setChecked(false);
+        QVERIFY(f.form->options().notBringToFront());
         QCOMPARE(f.voice.texts(),
                  QStringList { "Corvane will Not Come To Front. Or Flash. When Station List Up Dates" });
-        QCOMPARE(QApplication::focusWidget(), f.form->edtChat);
+        QCOMPARE(QApplication::focusWidget(), f.widget<QLineEdit>(QStringLiteral("edtChat")));
     }
 
     void errorsInHandlersAreReportedAndTheProgramGoesOn()
     {
         FormFixture f;
-        f.form->edtChat->setText(QStringLiteral("half typed"));
+        f.widget<QLineEdit>(QStringLiteral("edtChat"))->setText(QStringLiteral("half typed"));
         f.form->guarded([] { throw std::runtime_error("disk on fire"); });
         QCOMPARE(f.lastChatLine(), QStringLiteral(">Application Exception disk on fire"));
-        QVERIFY(f.form->edtChat->text().isEmpty());
+        QVERIFY(f.widget<QLineEdit>(QStringLiteral("edtChat"))->text().isEmpty());
         QCOMPARE(f.voice.spoken.constLast(), (FakeVoice::Request { "disk on fireApplication Exception ", 1 }));
 
         f.voice.failWith = QStringLiteral("no voice");
@@ -131,13 +108,13 @@ private slots:
         FormFixture f;
         f.form->show();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-        f.form->ButtonAnnounceCheckBox->setFocus();
-        f.form->ButtonAnnounceCheckBox->setChecked(false);
+        f.widget<QCheckBox>(QStringLiteral("ButtonAnnounceCheckBox"))->setFocus();
+        f.widget<QCheckBox>(QStringLiteral("ButtonAnnounceCheckBox"))->setChecked(false);
         QCOMPARE(f.voice.texts(), (QStringList { "Button Speak Off", " " }));
-        QCOMPARE(QApplication::focusWidget(), f.form->edtChat);
+        QCOMPARE(QApplication::focusWidget(), f.widget<QLineEdit>(QStringLiteral("edtChat")));
         f.voice.spoken.clear();
-        f.form->SpeakCheckBox->setChecked(false);
-        QVERIFY(!f.form->state.SpeakMessage);
+        f.widget<QCheckBox>(QStringLiteral("SpeakCheckBox"))->setChecked(false);
+        QVERIFY(!f.form->options().speakMessage());
         QCOMPARE(f.voice.texts(), QStringList { "Speak Messages Off" });
     }
 };

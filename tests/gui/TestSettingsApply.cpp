@@ -31,18 +31,18 @@ private slots:
     {
         FormFixture f;
         f.startUp();
-        QVERIFY(f.form->KeySpeakCheckBox->isChecked());
-        QVERIFY(f.form->state.KeyboardSpeak);
-        QVERIFY(!f.form->FocusToFrontCheckBox->isChecked());
-        QVERIFY(f.form->state.NotBringToFront);
+        QVERIFY(f.widget<QCheckBox>(QStringLiteral("KeySpeakCheckBox"))->isChecked());
+        QVERIFY(f.form->options().keyboardSpeak());
+        QVERIFY(!f.widget<QCheckBox>(QStringLiteral("FocusToFrontCheckBox"))->isChecked());
+        QVERIFY(f.form->options().notBringToFront());
         QCOMPARE(f.voice.texts(),
                  (QStringList { "Keyboard Speak Active",
                                 "Corvane will Not Come To Front. Or Flash. When Station List Up Dates" }));
-        QCOMPARE(f.form->btnUpDown->value(), 10);
-        QCOMPARE(f.form->state.VolumeLevel, -80);
-        QCOMPARE(f.form->TrackBarVolume->value(), -80);
-        QCOMPARE(f.form->bCall[39]->text(), QStringLiteral("NO CALL"));
-        QCOMPARE(f.form->edtAbsent->text(),
+        QCOMPARE(f.widget<QSpinBox>(QStringLiteral("btnUpDown"))->value(), 10);
+        QCOMPARE(f.form->announcer().volumeLevel(), -80);
+        QCOMPARE(f.widget<QSlider>(QStringLiteral("TrackBarVolume"))->value(), -80);
+        QCOMPARE(f.memory(40)->text(), QStringLiteral("NO CALL"));
+        QCOMPARE(f.widget<QLineEdit>(QStringLiteral("edtAbsent"))->text(),
                  QStringLiteral(
                      "Sorry I am out of the shack. Please leave, type a text message and I will call you back. "));
     }
@@ -51,7 +51,7 @@ private slots:
     {
         FormFixture f;
         f.startUp();
-        f.form->SaveSettings();
+        f.form->settings().SaveSettings();
         QCOMPARE(f.voice.texts().constLast(), QStringLiteral("Options saved"));
         const QList<QByteArray> lines = readSettings(f).split('\n');
         QCOMPARE(lines.first().trimmed(), QByteArray("[Corvane]"));
@@ -71,15 +71,15 @@ private slots:
                       "[corvane]\r\nkeyboardspeak=no\r\nNotBringToFront=yes\r\nInitialFontSize=20\r\n"
                       "VolumeLevel=-40\r\nCallsign7=\r\nAbsentMsg=  gone fishing  \r\n");
         f.startUp();
-        QVERIFY(!f.form->KeySpeakCheckBox->isChecked());
-        QVERIFY(f.form->FocusToFrontCheckBox->isChecked());
-        QVERIFY(!f.form->state.NotBringToFront);
+        QVERIFY(!f.widget<QCheckBox>(QStringLiteral("KeySpeakCheckBox"))->isChecked());
+        QVERIFY(f.widget<QCheckBox>(QStringLiteral("FocusToFrontCheckBox"))->isChecked());
+        QVERIFY(!f.form->options().notBringToFront());
         QVERIFY(f.voice.spoken.isEmpty());
-        QCOMPARE(f.form->btnUpDown->value(), 20);
-        QCOMPARE(f.form->edtChat->font().pointSize(), 20);
-        QCOMPARE(f.form->TrackBarVolume->value(), -40);
-        QCOMPARE(f.form->bCall[6]->text(), QString());
-        QCOMPARE(f.form->edtAbsent->text(), QStringLiteral("gone fishing"));
+        QCOMPARE(f.widget<QSpinBox>(QStringLiteral("btnUpDown"))->value(), 20);
+        QCOMPARE(f.widget<QLineEdit>(QStringLiteral("edtChat"))->font().pointSize(), 20);
+        QCOMPARE(f.widget<QSlider>(QStringLiteral("TrackBarVolume"))->value(), -40);
+        QCOMPARE(f.memory(7)->text(), QString());
+        QCOMPARE(f.widget<QLineEdit>(QStringLiteral("edtAbsent"))->text(), QStringLiteral("gone fishing"));
     }
 
     void volumeOutsideTheTrackBarIsKeptInTheVariable()
@@ -87,8 +87,8 @@ private slots:
         FormFixture f;
         writeSettings(f, "[Corvane]\r\nVolumeLevel=-150\r\n");
         f.startUp();
-        QCOMPARE(f.form->state.VolumeLevel, -150);
-        QCOMPARE(f.form->TrackBarVolume->value(), -100);
+        QCOMPARE(f.form->announcer().volumeLevel(), -150);
+        QCOMPARE(f.widget<QSlider>(QStringLiteral("TrackBarVolume"))->value(), -100);
     }
 
     void unreadableValueStopsTheLoadThere()
@@ -96,12 +96,14 @@ private slots:
         FormFixture f;
         writeSettings(f, "[Corvane]\r\nInitialFontSize=22\r\nVolumeLevel=loud\r\nAbsentMsg=later\r\n");
         f.startUp();
-        QCOMPARE(f.form->btnUpDown->value(), 22);
+        QCOMPARE(f.widget<QSpinBox>(QStringLiteral("btnUpDown"))->value(), 22);
         QVERIFY(f.lastChatLine().startsWith(QStringLiteral(">Application Exception ")));
         QVERIFY(f.lastChatLine().contains(QStringLiteral("loud")));
-        QVERIFY(f.form->edtAbsent->text().startsWith(QStringLiteral("Sorry"))); // keys after it keep creation values
-        QVERIFY(!f.form->state.SettingsLoaded);
-        QVERIFY(!f.form->state.EchoLinkAttached);
+        QVERIFY(f.widget<QLineEdit>(QStringLiteral("edtAbsent"))
+                    ->text()
+                    .startsWith(QStringLiteral("Sorry"))); // keys after it keep creation values
+        QVERIFY(!f.form->startUp().settingsLoaded());
+        QVERIFY(!f.form->startUp().echoLinkAttached());
         f.form->close(); // an incomplete start does not save
         QVERIFY(readSettings(f).contains("VolumeLevel=loud"));
     }
@@ -110,24 +112,25 @@ private slots:
     {
         FormFixture first;
         first.startUp();
-        first.form->KeySpeakCheckBox->setChecked(false);
-        first.form->bCall[0]->setText(QStringLiteral("Q1AB"));
+        first.widget<QCheckBox>(QStringLiteral("KeySpeakCheckBox"))->setChecked(false);
+        first.memory(1)->setText(QStringLiteral("Q1AB"));
         first.form->close();
         QVERIFY(first.voice.texts().contains(QStringLiteral("Options saved")));
 
         FormFixture second;
         second.platform.documents = first.platform.documents;
         second.startUp();
-        QVERIFY(!second.form->KeySpeakCheckBox->isChecked());
-        QCOMPARE(second.form->bCall[0]->text(), QStringLiteral("Q1AB"));
+        QVERIFY(!second.widget<QCheckBox>(QStringLiteral("KeySpeakCheckBox"))->isChecked());
+        QCOMPARE(second.memory(1)->text(), QStringLiteral("Q1AB"));
     }
 
     void lineBreaksInTheAwayMessageCannotAddKeys()
     {
         FormFixture f;
         f.startUp();
-        f.form->edtAbsent->setText(QStringLiteral("back soon\r\n[Evil]\nCallsign1=HACK"));
-        f.form->SaveSettings();
+        f.widget<QLineEdit>(QStringLiteral("edtAbsent"))
+            ->setText(QStringLiteral("back soon\r\n[Evil]\nCallsign1=HACK"));
+        f.form->settings().SaveSettings();
         const QByteArray saved = readSettings(f);
         QVERIFY(!saved.contains("\n[Evil]"));
         QCOMPARE(saved.count("\nCallsign1="), 1);
@@ -140,7 +143,7 @@ private slots:
         QVERIFY(QDir().mkpath(f.documentsFile(QStringLiteral("Corvane.ini"))));
         f.startUp();
         f.voice.spoken.clear();
-        f.form->SaveSettings();
+        f.form->settings().SaveSettings();
         QVERIFY(!f.voice.texts().contains(QStringLiteral("Options saved")));
         QCOMPARE(f.voice.texts().constLast(), QStringLiteral("Options not saved"));
         QVERIFY(f.lastChatLine().startsWith(QStringLiteral(">Options not saved: ")));

@@ -14,11 +14,11 @@ private slots:
     void eachOperationPassesItsFlags()
     {
         FormFixture f;
-        f.form->state.VolumeLevel = -80;
-        f.form->SpeakToMeNow(QStringLiteral("a"));
-        f.form->SpeakToMeNowPurge(QStringLiteral("b"));
-        f.form->SpeakToMeNowSync(QStringLiteral("c"));
-        f.form->SpeakWithVolume(QStringLiteral("Test"));
+        f.form->announcer().setVolumeLevel(-80);
+        f.form->announcer().SpeakToMeNow(QStringLiteral("a"));
+        f.form->announcer().SpeakToMeNowPurge(QStringLiteral("b"));
+        f.form->announcer().SpeakToMeNowSync(QStringLiteral("c"));
+        f.form->announcer().SpeakWithVolume(QStringLiteral("Test"));
         const QList<Request> expected {
             { "a", 17 }, { "b", 19 }, { "c", 16 }, { "<volume level=\"80\">Test</volume>", 65 }
         };
@@ -28,11 +28,11 @@ private slots:
     void emptyTextMakesNoVoiceCall()
     {
         FormFixture f;
-        f.form->SpeakToMeNow(QString());
-        f.form->SpeakToMeNowPurge(QString());
-        f.form->SpeakToMeNowSync(QString());
-        f.form->SpeakWithVolume(QString());
-        f.form->SpeakCallSign(QString());
+        f.form->announcer().SpeakToMeNow(QString());
+        f.form->announcer().SpeakToMeNowPurge(QString());
+        f.form->announcer().SpeakToMeNowSync(QString());
+        f.form->announcer().SpeakWithVolume(QString());
+        f.form->announcer().SpeakCallSign(QString());
         QVERIFY(f.voice.spoken.isEmpty());
     }
 
@@ -40,13 +40,13 @@ private slots:
     {
         FormFixture f;
         f.voice.failWith = QStringLiteral("no engine");
-        f.form->SpeechEnableCheckBox->setChecked(false);
-        f.form->SpeakToMeNow(QStringLiteral("hello"));
-        f.form->SpeakWithVolume(QStringLiteral("hello"));
-        f.form->SpeakCallSign(QStringLiteral("Q1AB"));
-        QVERIFY(f.form->redtChat->toPlainText().isEmpty());
+        f.widget<QCheckBox>(QStringLiteral("SpeechEnableCheckBox"))->setChecked(false);
+        f.form->announcer().SpeakToMeNow(QStringLiteral("hello"));
+        f.form->announcer().SpeakWithVolume(QStringLiteral("hello"));
+        f.form->announcer().SpeakCallSign(QStringLiteral("Q1AB"));
+        QVERIFY(f.widget<QTextBrowser>(QStringLiteral("redtChat"))->toPlainText().isEmpty());
         f.voice.failWith.clear();
-        f.form->SpeechEnableCheckBox->setChecked(true);
+        f.widget<QCheckBox>(QStringLiteral("SpeechEnableCheckBox"))->setChecked(true);
         QCOMPARE(f.voice.spoken, (QList<Request> { { "Speech Output Now Enabled", 17 } }));
     }
 
@@ -54,8 +54,8 @@ private slots:
     {
         FormFixture f;
         f.voice.failWith = QStringLiteral("No speech engine available.");
-        f.form->SpeakToMeNow(QStringLiteral("one"));
-        f.form->SpeakCallSign(QStringLiteral("Q1AB"));
+        f.form->announcer().SpeakToMeNow(QStringLiteral("one"));
+        f.form->announcer().SpeakCallSign(QStringLiteral("Q1AB"));
         QCOMPARE(f.chatLines(),
                  QStringList({ "No speech engine available. Microsoft Speech Not installed or Disabled.",
                                "No speech engine available. Microsoft Speech Not installed or Disabled." }));
@@ -64,8 +64,8 @@ private slots:
     void receivedTextCannotInjectMarkup()
     {
         FormFixture f;
-        f.form->state.VolumeLevel = -30;
-        f.form->SpeakWithVolume(QStringLiteral("</volume><volume level=\"100\">loud & <b>"));
+        f.form->announcer().setVolumeLevel(-30);
+        f.form->announcer().SpeakWithVolume(QStringLiteral("</volume><volume level=\"100\">loud & <b>"));
         QCOMPARE(f.voice.spoken.constFirst().text,
                  QStringLiteral("<volume level=\"30\">&lt;/volume&gt;&lt;volume level=\"100\"&gt;loud &amp; "
                                 "&lt;b&gt;</volume>"));
@@ -74,8 +74,8 @@ private slots:
     void volumeZeroIsStillARequest()
     {
         FormFixture f;
-        f.form->state.VolumeLevel = 0;
-        f.form->SpeakWithVolume(QStringLiteral("x"));
+        f.form->announcer().setVolumeLevel(0);
+        f.form->announcer().SpeakWithVolume(QStringLiteral("x"));
         QCOMPARE(f.voice.spoken.constFirst().text, QStringLiteral("<volume level=\"0\">x</volume>"));
     }
 
@@ -94,26 +94,26 @@ private slots:
         QFETCH(QString, spoken);
         FormFixture f;
         f.form->show();
-        f.form->TrackBarVolume->setFocus();
-        QTest::keyClick(f.form->TrackBarVolume, Qt::Key(key));
-        QCOMPARE(f.form->TrackBarVolume->value(), position);
-        QCOMPARE(f.form->state.VolumeLevel, position);
+        f.widget<QSlider>(QStringLiteral("TrackBarVolume"))->setFocus();
+        QTest::keyClick(f.widget<QSlider>(QStringLiteral("TrackBarVolume")), Qt::Key(key));
+        QCOMPARE(f.widget<QSlider>(QStringLiteral("TrackBarVolume"))->value(), position);
+        QCOMPARE(f.form->announcer().volumeLevel(), position);
         QCOMPARE(f.voice.spoken.constLast(), (Request { spoken, 65 }));
     }
 
     void callsignsAreSpelledAndCutOffOtherSpeech()
     {
         FormFixture f;
-        f.form->state.MyCallsign = QStringLiteral("Q1AB");
-        f.form->SpeakCallSign(QStringLiteral("Q2CD-R"));
-        f.form->SpeakCallSign(QStringLiteral("Q1AB"));
+        f.form->announcer().setOwnCallsign(QStringLiteral("Q1AB"));
+        f.form->announcer().SpeakCallSign(QStringLiteral("Q2CD-R"));
+        f.form->announcer().SpeakCallSign(QStringLiteral("Q1AB"));
         QCOMPARE(f.voice.spoken, (QList<Request> { { "Quebec Two Charlie Delta , Repeater ", 19 } }));
     }
 
     void playSoundPlaysTheWarningAndTheTestPhrase()
     {
         FormFixture f;
-        f.form->Button1->click();
+        f.widget<QPushButton>(QStringLiteral("Button1"))->click();
         QCOMPARE(f.platform.sounds.size(), 1);
         QVERIFY(f.platform.sounds.constFirst().endsWith(QStringLiteral("timeout.wav")));
         QCOMPARE(f.voice.spoken.constLast().text,

@@ -27,7 +27,7 @@ private:
 
     static bool hasRecord(TmainForm& form, const QString& title, const QString& description)
     {
-        for (const ChatLogRecord& r : form.chatLog().records()) {
+        for (const ChatLogRecord& r : form.journal().chatLog().records()) {
             if (r.title == title && r.description == description)
                 return true;
         }
@@ -62,15 +62,15 @@ private slots:
         VirtualClock clock;
         QTemporaryDir home;
         platform.documents = home.path();
-        TmainForm form(MainFormServices { &session, &voice, &clock, &platform });
-        form.FormCreate();
+        TmainForm form(MainFormServices { &session, &voice, &clock, &platform, {} });
+        form.startUp().FormCreate();
         QCOMPARE(form.windowTitle(), QStringLiteral("Corvane - Q7XYZ Version 1.4.7.3"));
         clock.advance(4000);
-        QVERIFY(form.state.SettingsLoaded);
+        QVERIFY(form.startUp().settingsLoaded());
 
         voice.spoken.clear();
         QVERIFY(!send(QStringLiteral("connect Q1AB \"Jo Smith\" 10.1.2.3")).isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(form.state.ConnectionCount, 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.roster().connectionCount(), 1, 10000);
         QVERIFY(voice.spoken.contains(FakeVoice::Request { QStringLiteral("Quebec One Alpha Bravo "), 19 }));
         QVERIFY(hasRecord(form, QStringLiteral("Connect"), QStringLiteral("Jo Smith Q1AB")));
 
@@ -79,8 +79,8 @@ private slots:
         QVERIFY(voice.spoken.contains(
             FakeVoice::Request { QStringLiteral("<volume level=\"80\">hello, world</volume>"), 65 }));
 
-        form.edtChat->setText(QStringLiteral("fine business"));
-        QTest::keyClick(form.edtChat, Qt::Key_Return);
+        form.findChild<QLineEdit*>(QStringLiteral("edtChat"))->setText(QStringLiteral("fine business"));
+        QTest::keyClick(form.findChild<QLineEdit*>(QStringLiteral("edtChat")), Qt::Key_Return);
         QVERIFY(send(QStringLiteral("calls")).contains(QStringLiteral("SendChatText")));
         QVERIFY(send(QStringLiteral("calls")).contains(QStringLiteral("fine business")));
     }

@@ -50,6 +50,20 @@ public:
         return alarmLog;
     }
 
+    // EchoLink's events, raised as the real session raises them: through the signals the window is wired to.
+    void raiseConnected(const QString& call, const QString& name, const QString& address)
+    {
+        emit OnConnected(call, name, address);
+    }
+    void raiseDisconnected(const QString& call) { emit OnDisconnected(call); }
+    void raiseChatTextReceived(const QString& text) { emit OnChatTextReceived(text); }
+    void raiseStationTextReceived(const QString& text) { emit OnStationTextReceived(text); }
+    void raiseStationListReceived() { emit OnStationListReceived(); }
+    void raiseAlarm(const QString& station, int status) { emit OnAlarm(station, status); }
+    void raiseTX(bool on) { emit OnTX(on); }
+    void raiseLinkStatusChange(bool enabled) { emit OnLinkStatusChange(enabled); }
+    void raiseClosing() { emit OnClosing(); }
+
     // Calls of one operation only, without the properties read on the way.
     QStringList callsOf(const QString& op) const
     {

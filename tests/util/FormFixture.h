@@ -1,17 +1,30 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "app/ControlTable.h"
 #include "app/MainForm.h"
+#include "app/Settings.h"
+#include "chat/AwayReply.h"
+#include "chat/ChatJournal.h"
+#include "chat/Panes.h"
+#include "echolink/ConnectionControl.h"
+#include "echolink/StationRoster.h"
 #include "mock/FakePlatform.h"
 #include "mock/FakeSession.h"
 #include "mock/FakeVoice.h"
+#include "platform/Clock.h"
+#include "platform/EventLoop.h"
+#include "platform/WindowColors.h"
+#include "speech/Announcer.h"
 
+#include <QDialog>
 #include <QDir>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <memory>
 
 // A window on fake EchoLink, voice, desktop and a virtual clock, with its documents in a fresh folder.
+// Modal dialogs are recorded by their title instead of blocking.
 struct FormFixture
 {
     QTemporaryDir home;
@@ -19,13 +32,15 @@ struct FormFixture
     FakeVoice voice;
     FakePlatform platform;
     VirtualClock clock;
+    QStringList dialogs;
     std::unique_ptr<TmainForm> form;
 
     FormFixture()
     {
         platform.documents = home.path() + QStringLiteral("/Documents");
         QDir().mkpath(platform.documents);
-        form = std::make_unique<TmainForm>(MainFormServices { &session, &voice, &clock, &platform });
+        form = std::make_unique<TmainForm>(MainFormServices { &session, &voice, &clock, &platform,
+                                                              [this](QDialog& d) { dialogs << d.windowTitle(); } });
     }
 
     QString documentsFile(const QString& name) const
@@ -36,11 +51,26 @@ struct FormFixture
     // Runs the start-up up to the end of the start-up timer, with settings taken from the file if one was written.
     void startUp()
     {
-        form->FormCreate();
+        form->startUp().FormCreate();
         form->show();
         clock.advance(4000);
     }
 
-    QStringList chatLines() const { return form->redtChat->toPlainText().split(QLatin1Char('\n')); }
+    // A control of the window by its object name.
+    template<class W = QWidget> W* widget(const QString& name) const
+    {
+        W* found = form->findChild<W*>(name);
+        if (!found)
+            qFatal("no control named %s", qPrintable(name));
+        return found;
+    }
+    // Memory button n, 1..40.
+    QPushButton* memory(int n) const { return widget<QPushButton>(memoryButtonName(n)); }
+
+    QStringList chatLines() const
+    {
+        return widget<QTextBrowser>(QStringLiteral("redtChat"))->toPlainText().split(QLatin1Char('\n'));
+    }
     QString lastChatLine() const { return chatLines().constLast(); }
+    QString timeText() const { return timeOfDayText(clock); }
 };

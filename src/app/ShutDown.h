@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class Announcer;
+class ChatJournal;
+class Clock;
+class EchoLinkSession;
+class Panes;
+class Platform;
+class SettingsController;
+class StationRoster;
+class StartUp;
+class Timer;
+
+// What closing needs of the window.
+class ShutDownView
+{
+public:
+    virtual ~ShutDownView() = default;
+    virtual void closeWindow() = 0;
+    virtual void clearChatLine() = 0;
+    // From here on no EchoLink event reaches the window.
+    virtual void detachSession() = 0;
+};
+
+struct ShutDownParts
+{
+    EchoLinkSession& session;
+    Announcer& announcer;
+    Panes& panes;
+    ChatJournal& journal;
+    SettingsController& settings;
+    StationRoster& roster;
+    StartUp& startUp;
+    Platform& platform;
+    Clock& clock;
+    ShutDownView& view;
+};
+
+// Closing the window, EchoLink closing first, the timed power-off and the application-wide error report.
+class ShutDown : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ShutDown(const ShutDownParts& parts, QObject* parent = nullptr);
+
+    Timer& shutDownTimer() { return *m_shutDownTimer; }
+    Timer& shutdownTimer2() { return *m_shutdownTimer2; }
+    bool shutdownPending() const { return m_shutdownPending; }
+    void setShutdownPending(bool pending) { m_shutdownPending = pending; }
+
+    void FormClose();
+    void elEchoLinkSessionClosing();
+    void ApplicationEvents1Exception(const QString& message);
+
+private:
+    ShutDownParts m_parts;
+    Timer* m_shutDownTimer;
+    Timer* m_shutdownTimer2;
+    bool m_shutdownPending = false;
+};

@@ -1,0 +1,85 @@
+#include "speech/Announcer.h"
+
+#include "speech/Phonetics.h"
+#include "speech/Voice.h"
+#include "speech/VoiceMarkup.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace Flags {
+constexpr int Queued = SpeakFlags::Async | SpeakFlags::IsNotXml; // 17
+constexpr int Purge = SpeakFlags::Async | SpeakFlags::PurgeBeforeSpeak | SpeakFlags::IsNotXml; // 19
+constexpr int Blocking = SpeakFlags::IsNotXml; // 16
+constexpr int WithVolume = SpeakFlags::Async | SpeakFlags::SpeakPunctuation; // 65
+} // namespace Flags
+
+Announcer::Announcer(Voice& voice)
+    : m_voice(voice)
+{
+}
+
+QString Announcer::failureLine(const QString& message)
+{
+    return message + QStringLiteral(" Microsoft Speech Not installed or Disabled.");
+}
+
+void Announcer::speak(const QString& text, int flags)
+{
+    if (text.isEmpty() || !m_enabled)
+        return;
+    try {
+        m_voice.speak(text, flags);
+    } catch (const std::exception& e) {
+        if (m_reportFailure)
+            m_reportFailure(failureLine(QString::fromUtf8(e.what())));
+    }
+}
+
+void Announcer::speakUnchecked(const QString& text, int flags)
+{
+    if (m_enabled)
+        m_voice.speak(text, flags);
+}
+
+void Announcer::SpeakToMeNow(const QString& msg)
+{
+    speak(msg, Flags::Queued);
+}
+
+void Announcer::SpeakToMeNowPurge(const QString& msg)
+{
+    speak(msg, Flags::Purge);
+}
+
+void Announcer::SpeakToMeNowSync(const QString& msg)
+{
+    speak(msg, Flags::Blocking);
+}
+
+// Received chat reaches this tag; it is escaped so a station cannot inject markup into our speech.
+QString Announcer::volumeTagged(const QString& msg) const
+{
+    // The tag's level is 0..100 whatever the stored value; a huge negative level read from a settings file
+    // must not overflow into a silent or invalid tag.
+    const qint64 magnitude = std::min<qint64>(std::abs(static_cast<qint64>(m_volumeLevel)), 100);
+    return QStringLiteral("<volume level=\"%1\">").arg(magnitude) + VoiceMarkup::escape(msg)
+        + QStringLiteral("</volume>");
+}
+
+void Announcer::SpeakWithVolume(const QString& msg)
+{
+    if (msg.isEmpty())
+        return;
+    speak(volumeTagged(msg), Flags::WithVolume);
+}
+
+void Announcer::SpeakCallSign(const QString& msg)
+{
+    speak(Phonetics::callSignSpeechText(msg, m_ownCallsign), Flags::Purge);
+}
+
+void Announcer::SpeakStationInfo(const QString& msg)
+{
+    SpeakToMeNow(msg);
+}

@@ -7,3 +7,9 @@ corvane_add_test(NAME TestQueuedVoice SOURCES unit/TestQueuedVoice.cpp mock/Fake
 corvane_add_test(NAME TestTranscriptVoice SOURCES unit/TestTranscriptVoice.cpp LIBS corvane_speech)
 corvane_add_test(NAME TestVoiceFactory SOURCES unit/TestVoiceFactory.cpp LIBS corvane_speech)
 corvane_add_test(NAME TestWarningTone SOURCES unit/TestWarningTone.cpp LIBS corvane_warning_tone)
+# The keyboard and display rules: key echo names, Backspace feedback, the function-key map, the colour
+# schemes and the clocks. Plain functions; no window, no voice.
+corvane_add_test(NAME TestKeyNames SOURCES unit/TestKeyNames.cpp LIBS corvane_speech)
+corvane_add_test(NAME TestKeyMap SOURCES unit/TestKeyMap.cpp LIBS corvane_speech)
+corvane_add_test(NAME TestColorSchemes SOURCES unit/TestColorSchemes.cpp LIBS corvane_speech)
+corvane_add_test(NAME TestClocks SOURCES unit/TestClocks.cpp LIBS corvane_speech)

@@ -2,27 +2,20 @@
 
 #include "platform/Processes.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSoundEffect>
 #include <QStandardPaths>
 #include <QUrl>
 
-class DesktopPlatform::SoundPlayer
+DesktopPlatform::DesktopPlatform(std::unique_ptr<SoundPlayer> sound)
+    : m_sound(std::move(sound))
 {
-public:
-    QSoundEffect effect;
-};
-
-DesktopPlatform::DesktopPlatform() = default;
-
-DesktopPlatform::~DesktopPlatform()
-{
-    delete m_sound;
 }
+
+DesktopPlatform::~DesktopPlatform() = default;
 
 bool DesktopPlatform::processExists(const QString& exeFileName)
 {
@@ -51,7 +44,7 @@ QString DesktopPlatform::programFilesFolder()
 
 void DesktopPlatform::beep()
 {
-    QApplication::beep();
+    m_sound->beep();
 }
 
 void DesktopPlatform::openUrl(const QString& url)
@@ -63,14 +56,7 @@ void DesktopPlatform::openUrl(const QString& url)
 
 void DesktopPlatform::playSound(const QString& wavPath)
 {
-    if (!QFileInfo::exists(wavPath)) {
-        beep();
-        return;
-    }
-    if (!m_sound)
-        m_sound = new SoundPlayer;
-    m_sound->effect.setSource(QUrl::fromLocalFile(wavPath));
-    m_sound->effect.play();
+    m_sound->playSound(wavPath);
 }
 
 QString GetSpecialFolderPath(int folder, bool canCreate)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/SoundPlayer.h"
+
 #include <QString>
+#include <memory>
 
 // The desktop facilities the window needs from the operating system, behind one seam so tests can
 // replace them: no real process is started, no sound played and no browser opened by a test.
@@ -25,7 +28,8 @@ public:
 class DesktopPlatform : public Platform
 {
 public:
-    DesktopPlatform();
+    // Sounds go to the player the environment chooses (the sound log hook, or the desktop).
+    explicit DesktopPlatform(std::unique_ptr<SoundPlayer> sound = createSoundPlayer());
     ~DesktopPlatform() override;
 
     bool processExists(const QString& exeFileName) override;
@@ -37,8 +41,7 @@ public:
     void playSound(const QString& wavPath) override;
 
 private:
-    class SoundPlayer;
-    SoundPlayer* m_sound = nullptr;
+    std::unique_ptr<SoundPlayer> m_sound;
 };
 
 // The path of a shell folder by its old numeric name; only the documents folder (5) is known here.

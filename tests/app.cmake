@@ -11,3 +11,4 @@ corvane_add_test(NAME TestSettingsApply SOURCES gui/TestSettingsApply.cpp LIBS $
 corvane_add_test(NAME TestMainWindow SOURCES gui/TestMainWindow.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestStandInEndToEnd SOURCES gui/TestStandInEndToEnd.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 add_dependencies(TestStandInEndToEnd EchoLink.exe)
+corvane_add_test(NAME TestHostileText SOURCES gui/TestHostileText.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

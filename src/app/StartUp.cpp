@@ -137,7 +137,8 @@ void StartUp::detectQso()
         view.setWindowColor(WindowColors::Qso);
         m_parts.announcer.SpeakWithVolume(QStringLiteral("Q S O detected."));
         m_parts.announcer.SpeakWithVolume(QStringLiteral("Please remember to Let Corvane, Start Up Echo Link."));
-        m_parts.panes.AppendChatLine(QStringLiteral(">Current QSO detected Station ID will update on next connection"));
+        m_parts.panes.AppendChatLineAtCaret(
+            QStringLiteral(">Current QSO detected Station ID will update on next connection"));
         view.setButtonEnabled(Button::DisconnectAll, true);
         m_parts.roster.setConnected(true);
         m_parts.roster.setConnectionCount(1);

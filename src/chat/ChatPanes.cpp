@@ -39,13 +39,24 @@ QString ChatPanes::linkified(const QString& line)
     return QStringLiteral("<span style=\"white-space:pre-wrap\">") + html + QStringLiteral("</span>");
 }
 
+QString ChatPanes::shownPart(const QString& line)
+{
+    if (line.size() <= MaxShownLineLength)
+        return line;
+    qsizetype cut = MaxShownLineLength;
+    if (line.at(cut - 1).isHighSurrogate())
+        --cut;
+    return line.left(cut)
+        + QStringLiteral(" [line cut here: %1 more characters are in the chat log]").arg(line.size() - cut);
+}
+
 void ChatPanes::insertPaneLine(QTextBrowser* pane, const QString& line)
 {
     QTextCursor cursor(pane->document());
     cursor.movePosition(QTextCursor::End);
     if (!pane->document()->isEmpty())
         cursor.insertBlock();
-    cursor.insertHtml(linkified(line));
+    cursor.insertHtml(linkified(shownPart(line)));
 }
 
 void ChatPanes::AppendChatLine(const QString& line)
@@ -55,6 +66,13 @@ void ChatPanes::AppendChatLine(const QString& line)
     m_chat->ensureCursorVisible();
     QScrollBar* bar = m_chat->verticalScrollBar();
     bar->setValue(bar->value() + 2 * bar->singleStep());
+}
+
+void ChatPanes::AppendChatLineAtCaret(const QString& line)
+{
+    insertPaneLine(m_chat, line);
+    m_chat->moveCursor(QTextCursor::End);
+    m_chat->ensureCursorVisible();
 }
 
 void ChatPanes::AddChatLineQuietly(const QString& line)

@@ -14,11 +14,17 @@ public:
     ChatPanes(QTextBrowser* chat, QTextBrowser* station, QObject* parent = nullptr);
 
     void AppendChatLine(const QString& line) override;
+    void AppendChatLineAtCaret(const QString& line) override;
     void AddChatLineQuietly(const QString& line) override;
     void AppendStationLine(const QString& line) override;
     void clearStationPane() override;
     void clearBothPanes() override;
 
+    // The most characters of one line a pane shows.
+    static constexpr qsizetype MaxShownLineLength = 4000;
+    // The part of a line a pane shows: the whole line, or its first MaxShownLineLength characters (never
+    // splitting a surrogate pair) followed by a note of how much was left out.
+    static QString shownPart(const QString& line);
     // The HTML one pane line becomes: escaped text with its web addresses as links, blanks kept.
     static QString linkified(const QString& line);
 

@@ -1,0 +1,73 @@
+// Text from stations shown in the window: never read as markup, and never costly to show.
+#include "chat/ChatLine.h"
+#include "chat/ChatLog.h"
+#include "chat/ChatPanes.h"
+#include "util/FormFixture.h"
+
+#include <QLabel>
+#include <QTest>
+
+class TestHostileText : public QObject
+{
+    Q_OBJECT
+private slots:
+    void stationNamesWithMarkupAreShownAsTheyStand_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("image from a pipe") << QStringLiteral("<img src='/tmp/fifo'>");
+        QTest::newRow("image of endless zeros") << QStringLiteral("<img src='/dev/zero'>");
+        QTest::newRow("fake heading") << QStringLiteral("<h1>Q9ZZZ Disconnected</h1>");
+        QTest::newRow("bold") << QStringLiteral("<b>loud</b>");
+    }
+    void stationNamesWithMarkupAreShownAsTheyStand()
+    {
+        QFETCH(QString, name);
+        FormFixture f;
+        f.startUp();
+        f.session.raiseConnected(QStringLiteral("Q1AB"), name, QStringLiteral("10.1.2.3"));
+        auto* info = f.widget<QLabel>(QStringLiteral("lblConnInfo"));
+        QCOMPARE(info->textFormat(), Qt::PlainText);
+        QCOMPARE(info->text(), QStringLiteral("Q1AB ") + name + QStringLiteral(" 10.1.2.3"));
+        f.session.raiseConnected(name, QStringLiteral("Op"), QStringLiteral("10.1.2.4"));
+        QVERIFY(info->text().contains(name));
+        QVERIFY(f.chatLines().contains(f.timeText() + QStringLiteral(">Connected To: Op ") + name));
+    }
+
+    void everyLabelShowsPlainText()
+    {
+        FormFixture f;
+        for (QLabel* label : f.form->findChildren<QLabel*>()) {
+            if (label->objectName() == QLatin1String("QRZLinkLabel"))
+                continue; // the one label whose markup Corvane writes itself, callsign escaped
+            QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+        }
+    }
+
+    void aHugeChatLineIsCutInThePaneButKeptWholeInTheLogAndForReadBack()
+    {
+        FormFixture f;
+        f.startUp();
+        f.session.raiseConnected(QStringLiteral("Q1AB"), QStringLiteral("Op"), QStringLiteral("10.1.2.3"));
+        const QString message(1024 * 1024 - 64, QLatin1Char('x'));
+        f.session.raiseChatTextReceived(QStringLiteral("Q1AB>") + message);
+        const QString shown = f.lastChatLine();
+        QVERIFY(shown.size() < ChatPanes::MaxShownLineLength + 100);
+        QVERIFY(shown.endsWith(QStringLiteral(" more characters are in the chat log]")));
+        QCOMPARE(f.form->chatLine().lastChatText(), message);
+        QCOMPARE(f.form->journal().chatLog().records().back().description, QStringLiteral("Q1AB>") + message);
+    }
+
+    void aCutNeverSplitsACharacter()
+    {
+        QString line(ChatPanes::MaxShownLineLength - 1, QLatin1Char('a'));
+        line += QString::fromUtf8("\xF0\x9F\x93\xBB"); // a character outside the basic plane: two UTF-16 units
+        line += QStringLiteral("tail");
+        const QString shown = ChatPanes::shownPart(line);
+        QCOMPARE(shown.left(ChatPanes::MaxShownLineLength - 1), line.left(ChatPanes::MaxShownLineLength - 1));
+        QVERIFY(!shown.at(ChatPanes::MaxShownLineLength - 1).isHighSurrogate());
+        QCOMPARE(ChatPanes::shownPart(QStringLiteral("short")), QStringLiteral("short"));
+    }
+};
+
+QTEST_MAIN(TestHostileText)
+#include "TestHostileText.moc"

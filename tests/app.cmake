@@ -12,3 +12,4 @@ corvane_add_test(NAME TestMainWindow SOURCES gui/TestMainWindow.cpp LIBS ${CORVA
 corvane_add_test(NAME TestStandInEndToEnd SOURCES gui/TestStandInEndToEnd.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 add_dependencies(TestStandInEndToEnd EchoLink.exe)
 corvane_add_test(NAME TestHostileText SOURCES gui/TestHostileText.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+corvane_add_test(NAME TestShutDown SOURCES gui/TestShutDown.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

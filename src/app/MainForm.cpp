@@ -7,7 +7,7 @@
 #include "chat/ChatPanes.h"
 #include "chat/CommandDecoder.h"
 #include "echolink/ConnectionControl.h"
-#include "echolink/EchoLinkSession.h"
+#include "echolink/SessionLink.h"
 #include "echolink/StationRoster.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
@@ -71,7 +71,7 @@ TmainForm::TmainForm(const MainFormServices& services, QWidget* parent)
 TmainForm::~TmainForm()
 {
     // Controllers go before the widgets they show in.
-    disconnect(m_services.session, nullptr, this, nullptr);
+    m_session->release();
     m_shutDown.reset();
     m_startUp.reset();
     m_settings.reset();
@@ -83,7 +83,8 @@ TmainForm::~TmainForm()
 
 void TmainForm::buildControllers()
 {
-    EchoLinkSession& session = *m_services.session;
+    m_session = std::make_unique<SessionLink>(*m_services.session);
+    SessionLink& session = *m_session;
     Clock& clock = *m_services.clock;
     Platform& platform = *m_services.platform;
 
@@ -111,7 +112,7 @@ void TmainForm::buildControllers()
                        *m_display, *m_chatLine, *m_away, *m_transmit, *m_stations, *m_keys,
                        static_cast<ConnectionView&>(*this), static_cast<StartUpView&>(*this) });
     m_shutDown = std::make_unique<ShutDown>(ShutDownParts { session, *m_announcer, *m_panes, *m_journal, *m_settings,
-                                                            *m_roster, *m_startUp, platform, clock,
+                                                            *m_roster, *m_startUp, platform, *m_services.power, clock,
                                                             static_cast<ShutDownView&>(*this) });
     m_startUp->setShutDown(m_shutDown.get());
 }
@@ -168,11 +169,13 @@ void TmainForm::wireTimers()
     on(m_chatLine->clearTextTimer(), [this] { m_chatLine->TimerClearTextTimer(); });
     on(m_transmit->txTimer(), [this] { m_transmit->TxTimerTimer(); });
     on(m_connections->disconnectTimer(), [this] { m_connections->DisconnectTimerTimer(); });
+    on(m_shutDown->shutDownTimer(), [this] { m_shutDown->ShutDownTimerTimer(); });
+    on(m_shutDown->shutdownTimer2(), [this] { m_shutDown->ShutdownTimer2Timer(); });
 }
 
 void TmainForm::wireSession()
 {
-    EchoLinkSession* session = m_services.session;
+    EchoLinkSession* session = m_session.get();
     auto on = [this, session](auto signal, auto handler) {
         connect(session, signal, this, [this, handler](auto... args) { guarded([&] { handler(args...); }); });
     };
@@ -476,10 +479,10 @@ void TmainForm::setFontSizeRange(int minimum, int maximum)
 
 void TmainForm::closeWindow()
 {
-    close();
-}
-
-void TmainForm::detachSession()
-{
-    disconnect(m_services.session, nullptr, this, nullptr);
+    // A window already closed gets no second close event from Qt, but a second close request still runs the
+    // close sequence, as EchoLink closing first relies on (the settings are saved again).
+    if (isVisible())
+        close();
+    else
+        m_shutDown->FormClose();
 }

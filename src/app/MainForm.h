@@ -38,6 +38,8 @@ class ConnectionControl;
 class EchoLinkSession;
 class KeyboardMap;
 class Platform;
+class PowerControl;
+class SessionLink;
 class SettingsController;
 class StationRoster;
 class Voice;
@@ -50,6 +52,7 @@ struct MainFormServices
     Voice* voice = nullptr;
     Clock* clock = nullptr;
     Platform* platform = nullptr;
+    PowerControl* power = nullptr;
     // Runs a modal dialog; a test replaces it so that nothing blocks. Empty: QDialog::exec().
     std::function<void(QDialog&)> runDialog;
 };
@@ -139,7 +142,6 @@ private:
     void setFontSizeRange(int minimum, int maximum) override;
     // ShutDownView
     void closeWindow() override;
-    void detachSession() override;
 
     void buildControls();
     void buildTopRow(QWidget* central, class QVBoxLayout* layout);
@@ -159,6 +161,8 @@ private:
     void reportException(const std::exception_ptr& error);
 
     MainFormServices m_services;
+    // Every controller talks to EchoLink through this link, which the close sequence releases.
+    std::unique_ptr<SessionLink> m_session;
 
     // Controls, named as the operator documentation names them.
     QLabel* ClockUniversalTime = nullptr;

@@ -5,12 +5,14 @@
 #include "app/StartUp.h"
 #include "chat/ChatJournal.h"
 #include "chat/Panes.h"
-#include "echolink/EchoLinkSession.h"
+#include "echolink/SessionLink.h"
 #include "echolink/StationRoster.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
 #include "platform/Platform.h"
+#include "platform/PowerControl.h"
 #include "speech/Announcer.h"
+#include "speech/VoiceMarkup.h"
 
 ShutDown::ShutDown(const ShutDownParts& parts, QObject* parent)
     : QObject(parent)
@@ -32,10 +34,15 @@ void ShutDown::FormClose()
     letPendingMessagesRun();
     m_parts.session.Shutdown();
     letPendingMessagesRun();
-    m_parts.view.detachSession();
-    startUp.setEchoLinkAttached(false);
+    // From here on no EchoLink event arrives, and whatever still runs (a timer tick, a second close) finds
+    // the session, the voice and the log let go of rather than half shut down.
+    m_parts.session.release();
+    letPendingMessagesRun();
+    m_parts.announcer.releaseVoice();
     letPendingMessagesRun();
     m_parts.journal.addLogEntry(QStringLiteral("Log Closed"), QStringLiteral("Corvane Closing"));
+    letPendingMessagesRun();
+    m_parts.journal.release();
     letPendingMessagesRun();
 }
 
@@ -64,8 +71,45 @@ void ShutDown::ApplicationEvents1Exception(const QString& message)
     m_parts.panes.AppendChatLine(QStringLiteral(">Application Exception ") + message);
     m_parts.view.clearChatLine();
     try {
-        m_parts.announcer.speakUnchecked(message + QStringLiteral("Application Exception "), 1);
+        // The message can carry text from outside (EchoLink's error text, a station's name) and this request
+        // lets the voice read markup, so the message is escaped: it is always spoken as it stands.
+        m_parts.announcer.speakUnchecked(VoiceMarkup::escape(message + QStringLiteral("Application Exception ")), 1);
     } catch (const std::exception& e) {
         m_parts.panes.AddChatLineQuietly(Announcer::failureLine(QString::fromUtf8(e.what())));
     }
+}
+
+void ShutDown::startCountDown()
+{
+    m_shutdownPending = true;
+    m_shutDownTimer->setInterval(18000);
+    m_shutDownTimer->start();
+}
+
+void ShutDown::cancelCountDown()
+{
+    m_shutDownTimer->stop();
+    m_shutdownPending = false;
+}
+
+void ShutDown::ShutDownTimerTimer()
+{
+    m_parts.announcer.SpeakToMeNow(QStringLiteral("Shuting Down Now "));
+    letPendingMessagesRun();
+    m_shutDownTimer->stop();
+    m_shutdownPending = false;
+    m_shutdownTimer2->setInterval(2000);
+    m_shutdownTimer2->start();
+}
+
+void ShutDown::ShutdownTimer2Timer()
+{
+    m_shutdownTimer2->stop();
+    // A refused request has no visible effect; F12 can start again.
+    MyExitWindows(PowerModes::ForcedPowerOff);
+}
+
+bool ShutDown::MyExitWindows(int rebootParam)
+{
+    return m_parts.power.powerOff(rebootParam);
 }

@@ -9,6 +9,8 @@ class Clock;
 class EchoLinkSession;
 class Panes;
 class Platform;
+class PowerControl;
+class SessionLink;
 class SettingsController;
 class StationRoster;
 class StartUp;
@@ -21,13 +23,11 @@ public:
     virtual ~ShutDownView() = default;
     virtual void closeWindow() = 0;
     virtual void clearChatLine() = 0;
-    // From here on no EchoLink event reaches the window.
-    virtual void detachSession() = 0;
 };
 
 struct ShutDownParts
 {
-    EchoLinkSession& session;
+    SessionLink& session;
     Announcer& announcer;
     Panes& panes;
     ChatJournal& journal;
@@ -35,6 +35,7 @@ struct ShutDownParts
     StationRoster& roster;
     StartUp& startUp;
     Platform& platform;
+    PowerControl& power;
     Clock& clock;
     ShutDownView& view;
 };
@@ -54,6 +55,13 @@ public:
     void FormClose();
     void elEchoLinkSessionClosing();
     void ApplicationEvents1Exception(const QString& message);
+
+    // F12: the count-down to the computer's power-off starts (18 s) or, while it runs, is cancelled.
+    void startCountDown();
+    void cancelCountDown();
+    void ShutDownTimerTimer();
+    void ShutdownTimer2Timer();
+    bool MyExitWindows(int rebootParam);
 
 private:
     ShutDownParts m_parts;

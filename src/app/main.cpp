@@ -4,6 +4,7 @@
 #include "echolink/SocketSession.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
+#include "platform/PowerControl.h"
 #include "speech/Voice.h"
 
 #include <QApplication>
@@ -26,7 +27,9 @@ int main(int argc, char* argv[])
     DesktopPlatform platform;
     SocketSession session;
     std::unique_ptr<Voice> voice = createDefaultVoice();
-    MainFormServices services { &session, voice.get(), &SystemClock::instance(), &platform, {} };
+    // CORVANE_POWER_OFF_LOG replaces the real power-off with a line in that file.
+    std::unique_ptr<PowerControl> power = createPowerControl();
+    MainFormServices services { &session, voice.get(), &SystemClock::instance(), &platform, power.get(), {} };
 
     TmainForm mainForm(services);
     // A start-up that fails (EchoLink not answering) is reported in the window, which still shows.

@@ -18,5 +18,7 @@ void ChatJournal::open(const QString& path)
 
 void ChatJournal::addLogEntry(const QString& title, const QString& description)
 {
+    if (m_released)
+        return;
     m_log.add(timeOfDayText(m_clock), title, description);
 }

@@ -16,6 +16,8 @@ public:
     // Opens the log file and reads what it holds; entries are written as they are added.
     void open(const QString& path);
     void addLogEntry(const QString& title, const QString& description);
+    // The close sequence lets go of the log file; later entries are not written.
+    void release() { m_released = true; }
 
     ChatLog& chatLog() { return m_log; }
     const ChatLog& chatLog() const { return m_log; }
@@ -23,4 +25,5 @@ public:
 private:
     const Clock& m_clock;
     ChatLog m_log;
+    bool m_released = false;
 };

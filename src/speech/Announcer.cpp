@@ -15,7 +15,7 @@ constexpr int WithVolume = SpeakFlags::Async | SpeakFlags::SpeakPunctuation; // 
 } // namespace Flags
 
 Announcer::Announcer(Voice& voice)
-    : m_voice(voice)
+    : m_voice(&voice)
 {
 }
 
@@ -26,10 +26,10 @@ QString Announcer::failureLine(const QString& message)
 
 void Announcer::speak(const QString& text, int flags)
 {
-    if (text.isEmpty() || !m_enabled)
+    if (text.isEmpty() || !m_enabled || !m_voice)
         return;
     try {
-        m_voice.speak(text, flags);
+        m_voice->speak(text, flags);
     } catch (const std::exception& e) {
         if (m_reportFailure)
             m_reportFailure(failureLine(QString::fromUtf8(e.what())));
@@ -38,8 +38,8 @@ void Announcer::speak(const QString& text, int flags)
 
 void Announcer::speakUnchecked(const QString& text, int flags)
 {
-    if (m_enabled)
-        m_voice.speak(text, flags);
+    if (m_enabled && m_voice)
+        m_voice->speak(text, flags);
 }
 
 void Announcer::SpeakToMeNow(const QString& msg)

@@ -21,6 +21,8 @@ public:
     // The own callsign, which callsign speaking says as "This Station".
     void setOwnCallsign(const QString& call) { m_ownCallsign = call; }
     void setFailureReporter(std::function<void(const QString&)> report) { m_reportFailure = std::move(report); }
+    // The close sequence lets go of the voice; from then on nothing is spoken.
+    void releaseVoice() { m_voice = nullptr; }
 
     void SpeakToMeNow(const QString& msg);
     void SpeakToMeNowPurge(const QString& msg);
@@ -39,7 +41,7 @@ public:
 private:
     void speak(const QString& text, int flags);
 
-    Voice& m_voice;
+    Voice* m_voice;
     std::function<void(const QString&)> m_reportFailure;
     QString m_ownCallsign;
     bool m_enabled = true;

@@ -62,7 +62,8 @@ private slots:
         VirtualClock clock;
         QTemporaryDir home;
         platform.documents = home.path();
-        TmainForm form(MainFormServices { &session, &voice, &clock, &platform, {} });
+        FakePowerControl power;
+        TmainForm form(MainFormServices { &session, &voice, &clock, &platform, &power, {} });
         form.startUp().FormCreate();
         QCOMPARE(form.windowTitle(), QStringLiteral("Corvane - Q7XYZ Version 1.4.7.3"));
         clock.advance(4000);

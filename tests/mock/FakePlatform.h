@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/PowerControl.h"
 
 #include <QList>
 #include <QStringList>
@@ -31,4 +32,17 @@ public:
     void beep() override { ++beeps; }
     void openUrl(const QString& url) override { opened << url; }
     void playSound(const QString& wavPath) override { sounds << wavPath; }
+};
+
+// Records every power-off request and switches nothing off.
+class FakePowerControl : public PowerControl
+{
+public:
+    QList<int> requests;
+    bool accept = true;
+    bool powerOff(int mode) override
+    {
+        requests << mode;
+        return accept;
+    }
 };

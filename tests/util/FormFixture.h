@@ -31,6 +31,7 @@ struct FormFixture
     FakeSession session;
     FakeVoice voice;
     FakePlatform platform;
+    FakePowerControl power;
     VirtualClock clock;
     QStringList dialogs;
     std::unique_ptr<TmainForm> form;
@@ -39,7 +40,7 @@ struct FormFixture
     {
         platform.documents = home.path() + QStringLiteral("/Documents");
         QDir().mkpath(platform.documents);
-        form = std::make_unique<TmainForm>(MainFormServices { &session, &voice, &clock, &platform,
+        form = std::make_unique<TmainForm>(MainFormServices { &session, &voice, &clock, &platform, &power,
                                                               [this](QDialog& d) { dialogs << d.windowTitle(); } });
     }
 

@@ -1,6 +1,6 @@
 // Without libFuzzer: feed the target a deterministic stream of inputs built from a few seeds by
 // random byte edits, so the parsers are exercised on every test run. Files given on the command line
-// are replayed first (a crash input from a libFuzzer run reproduces here).
+// (a target's seed corpus, or a crash input from a libFuzzer run) are replayed first and then join the seeds.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -63,6 +63,7 @@ std::vector<uint8_t> mutate(std::vector<uint8_t> data, std::mt19937& rng)
 int main(int argc, char** argv)
 {
     long runs = 2000;
+    std::vector<std::vector<uint8_t>> pool;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--runs=", 7) == 0) {
             runs = std::strtol(argv[i] + 7, nullptr, 10);
@@ -71,9 +72,9 @@ int main(int argc, char** argv)
         std::ifstream in(argv[i], std::ios::binary);
         std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+        pool.push_back(std::move(bytes));
     }
     std::mt19937 rng(20261209);
-    std::vector<std::vector<uint8_t>> pool;
     for (const std::string& seed : seeds)
         pool.emplace_back(seed.begin(), seed.end());
     for (long i = 0; i < runs; ++i) {

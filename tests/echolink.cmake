@@ -5,3 +5,6 @@ corvane_add_test(NAME TestStandInStation SOURCES unit/TestStandInStation.cpp LIB
 corvane_add_test(NAME TestSocketSession SOURCES unit/TestSocketSession.cpp LIBS corvane_echolink Qt6::Network)
 # The session tests start the real stand-in.
 add_dependencies(TestSocketSession EchoLink.exe)
+# What the alarm-log monitor and the talker display read from EchoLink's texts.
+corvane_add_test(NAME TestAlarmLogParse SOURCES unit/TestAlarmLogParse.cpp LIBS corvane_echolink_rules)
+corvane_add_test(NAME TestStationTextSplit SOURCES unit/TestStationTextSplit.cpp LIBS corvane_echolink_rules)

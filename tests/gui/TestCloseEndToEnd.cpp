@@ -1,0 +1,97 @@
+// Closing against the real stand-in: what EchoLink is asked, what is said and what the log keeps. Each
+// case runs its own stand-in, since closing ends it.
+#include "chat/ChatLog.h"
+#include "echolink/SocketSession.h"
+#include "speech/TranscriptVoice.h"
+#include "util/FormFixture.h"
+
+#include <QProcess>
+#include <QTest>
+
+class TestCloseEndToEnd : public QObject
+{
+    Q_OBJECT
+private:
+    QProcess m_standIn;
+
+    static QString standInPath() { return qEnvironmentVariable("CORVANE_STANDIN"); }
+
+    static QString send(const QString& command)
+    {
+        QProcess p;
+        p.start(standInPath(), { QStringLiteral("--send"), command });
+        if (!p.waitForFinished(10000))
+            return QStringLiteral("<timeout>");
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    static QString readFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    // A window attached to the stand-in, started up in virtual time, speaking into a transcript.
+    struct Station
+    {
+        QTemporaryDir home;
+        SocketSession session;
+        TranscriptVoice voice { home.path() + QStringLiteral("/transcript.txt") };
+        FakePlatform platform;
+        FakePowerControl power;
+        VirtualClock clock;
+        TmainForm form { MainFormServices { &session, &voice, &clock, &platform, &power, {} } };
+
+        Station()
+        {
+            platform.documents = home.path();
+            form.startUp().FormCreate();
+            form.show();
+            clock.advance(4000);
+        }
+        QString transcript() const { return readFile(home.path() + QStringLiteral("/transcript.txt")); }
+        QString chatLog() const { return readFile(home.path() + QStringLiteral("/EchoLink/ChatLog.txt")); }
+    };
+
+private slots:
+    void init()
+    {
+        QVERIFY2(!standInPath().isEmpty(), "CORVANE_STANDIN is not set");
+        // --verbose: the stand-in logs every call on stderr, readable even after closing ended it.
+        m_standIn.start(standInPath(), { QStringLiteral("--verbose") });
+        QVERIFY(m_standIn.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute(standInPath(), { "--send", "calls" }) == 0, 10000);
+    }
+
+    void cleanup()
+    {
+        m_standIn.kill();
+        m_standIn.waitForFinished();
+    }
+
+    void closingTheWindowDisconnectsShutsDownSaysSoAndLogsIt()
+    {
+        Station s;
+        QVERIFY(s.form.startUp().settingsLoaded());
+        QVERIFY(s.form.close());
+        QVERIFY(m_standIn.waitForFinished(10000)); // EchoLink closes itself
+        const QString calls = QString::fromUtf8(m_standIn.readAllStandardError());
+        const qsizetype disconnect = calls.indexOf(QStringLiteral("call DisconnectAll"));
+        QVERIFY2(disconnect >= 0, qPrintable(calls));
+        QVERIFY(calls.indexOf(QStringLiteral("call Shutdown"), disconnect) > disconnect);
+        QVERIFY(s.transcript().contains(QStringLiteral("16\tCorvane  and Echo link Closing Please wait\n")));
+        QVERIFY(s.chatLog().contains(QStringLiteral("Information>Log Closed>Corvane Closing")));
+    }
+
+    void echoLinkClosingEndsCorvane()
+    {
+        Station s;
+        QVERIFY(s.form.isVisible());
+        send(QStringLiteral("close"));
+        QTRY_VERIFY_WITH_TIMEOUT(!s.form.isVisible(), 10000);
+        QVERIFY(!s.form.startUp().echoLinkAttached());
+    }
+};
+
+QTEST_MAIN(TestCloseEndToEnd)
+#include "TestCloseEndToEnd.moc"

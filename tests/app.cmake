@@ -13,3 +13,5 @@ corvane_add_test(NAME TestStandInEndToEnd SOURCES gui/TestStandInEndToEnd.cpp LI
 add_dependencies(TestStandInEndToEnd EchoLink.exe)
 corvane_add_test(NAME TestHostileText SOURCES gui/TestHostileText.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestShutDown SOURCES gui/TestShutDown.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+corvane_add_test(NAME TestStationMonitor SOURCES gui/TestStationMonitor.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+corvane_add_test(NAME TestTransmitControl SOURCES gui/TestTransmitControl.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

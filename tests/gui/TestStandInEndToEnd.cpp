@@ -136,13 +136,13 @@ private slots:
         w.voice.spoken.clear();
 
         QTest::keyClick(w.chatLine(), Qt::Key_Space);
-        QVERIFY(send(QStringLiteral("calls")).endsWith(QStringLiteral("Transmit true")));
+        QVERIFY(send(QStringLiteral("calls")).trimmed().endsWith(QStringLiteral("Receiving\nTransmit true")));
         QCOMPARE(w.voice.texts(), QStringList { QStringLiteral("T") });
         QCOMPARE(w.form->windowColor(), WindowColors::Transmit);
 
         w.clock.advance(300);
         QTest::keyClick(w.chatLine(), Qt::Key_Space);
-        QVERIFY(send(QStringLiteral("calls")).endsWith(QStringLiteral("Transmit false")));
+        QVERIFY(send(QStringLiteral("calls")).trimmed().endsWith(QStringLiteral("Receiving\nTransmit false")));
         QCOMPARE(w.voice.texts(), (QStringList { QStringLiteral("T"), QStringLiteral("R") }));
         QCOMPARE(w.form->windowColor(), WindowColors::Qso);
         send(QStringLiteral("disconnect Q2CD"));

@@ -43,12 +43,13 @@ private:
         FakePlatform platform;
         VirtualClock clock;
         QTemporaryDir home;
+        FakePowerControl power;
         std::unique_ptr<TmainForm> form;
 
         Window()
         {
             platform.documents = home.path();
-            form = std::make_unique<TmainForm>(MainFormServices { &session, &voice, &clock, &platform, {} });
+            form = std::make_unique<TmainForm>(MainFormServices { &session, &voice, &clock, &platform, &power, {} });
             form->startUp().FormCreate();
             clock.advance(4000);
         }

@@ -11,6 +11,7 @@
 #include "echolink/StationRoster.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
+#include "platform/WindowColors.h"
 #include "speech/Announcer.h"
 #include "speech/KeyboardMap.h"
 
@@ -101,11 +102,15 @@ void TmainForm::buildControllers()
     m_chatLine
         = std::make_unique<ChatLine>(ChatLineParts { *m_roster, session, *m_announcer, *m_options, *m_panes, *m_journal,
                                                      *m_commands, clock, static_cast<ChatLineView&>(*this) });
-    m_transmit = std::make_unique<TransmitControl>(session, clock, static_cast<TransmitView&>(*this));
+    m_transmit = std::make_unique<TransmitControl>(TransmitParts { session, *m_announcer, *m_options, platform,
+                                                                   m_chatLine->clearTextTimer(), clock,
+                                                                   static_cast<TransmitView&>(*this) });
     m_connections = std::make_unique<ConnectionControl>(ConnectionParts { *m_roster, session, *m_announcer, *m_options,
                                                                           *m_panes, *m_journal, *m_transmit, clock,
                                                                           static_cast<ConnectionView&>(*this) });
-    m_stations = std::make_unique<StationMonitor>(*m_roster, *m_options, static_cast<StationMonitorView&>(*this));
+    m_stations = std::make_unique<StationMonitor>(StationMonitorParts { *m_roster, session, *m_announcer, *m_options,
+                                                                        *m_panes, *m_transmit, platform,
+                                                                        static_cast<StationMonitorView&>(*this) });
     m_settings = std::make_unique<SettingsController>(*m_announcer, *m_panes);
     m_startUp = std::make_unique<StartUp>(
         StartUpParts { session, platform, clock, *m_roster, *m_announcer, *m_options, *m_panes, *m_journal, *m_settings,
@@ -369,6 +374,25 @@ void TmainForm::clearStatusTalker()
     StatusBarPanel1->clear();
 }
 
+void TmainForm::showTalker(const QString& caption)
+{
+    QPalette palette = lblTalkingNow->palette();
+    palette.setColor(QPalette::Window, toColor(WindowColors::Transmit));
+    lblTalkingNow->setPalette(palette);
+    lblTalkingNow->setText(caption);
+}
+
+void TmainForm::showStatusTalker(const QString& text)
+{
+    StatusBarPanel1->setText(text);
+}
+
+void TmainForm::showStationPaneEnd()
+{
+    redtStation->moveCursor(QTextCursor::End);
+    redtStation->ensureCursorVisible();
+}
+
 void TmainForm::setReConnectEnabled(bool enabled)
 {
     btnLastConnect->setEnabled(enabled);
@@ -430,6 +454,16 @@ int TmainForm::fontSize() const
 quint32 TmainForm::talkingNowBackground() const
 {
     return fromColor(lblTalkingNow->palette().color(QPalette::Window));
+}
+
+void TmainForm::showTransmitBar()
+{
+    TxTimeFill->show();
+}
+
+void TmainForm::setTransmitBarValue(int value)
+{
+    TxTimeFill->setValue(value);
 }
 
 void TmainForm::hideTransmitBar()

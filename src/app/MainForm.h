@@ -131,9 +131,14 @@ private:
     int fontSize() const override;
     quint32 talkingNowBackground() const override;
     // TransmitView
+    void showTransmitBar() override;
+    void setTransmitBarValue(int value) override;
     void hideTransmitBar() override;
     // StationMonitorView
     void raiseWindow() override;
+    void showTalker(const QString& caption) override;
+    void showStatusTalker(const QString& text) override;
+    void showStationPaneEnd() override;
     // StartUpView
     void adaptFonts() override;
     void appendToTitle(const QString& text) override;

@@ -3,10 +3,16 @@
 #include <QObject>
 #include <QString>
 
+class Announcer;
+class EchoLinkSession;
 class OptionBoxes;
+class Panes;
+class Platform;
 class StationRoster;
+class TransmitControl;
 
-// What the station-list and station-text handlers need of the window.
+// What the station-list and station-text handlers need of the window. Every text shown here comes from
+// other stations and is shown as plain text.
 class StationMonitorView
 {
 public:
@@ -15,20 +21,42 @@ public:
     virtual void bringToFront() = 0;
     // Raises and activates the window without restoring it.
     virtual void raiseWindow() = 0;
+    // The talking-now label goes back to its scheme's colour and empty text.
+    virtual void clearTalker() = 0;
+    // The talking-now label turns red and shows the caption.
+    virtual void showTalker(const QString& caption) = 0;
+    // Panel 1 of the status bar: who is talking now, or empty.
+    virtual void showStatusTalker(const QString& text) = 0;
+    // The station pane's caret goes to the end, scrolled into view.
+    virtual void showStationPaneEnd() = 0;
 };
 
-// EchoLink's station list, station text and alarm events. The alarm-log monitor and the talker display
-// build on these.
+struct StationMonitorParts
+{
+    StationRoster& roster;
+    EchoLinkSession& session;
+    Announcer& announcer;
+    OptionBoxes& options;
+    Panes& panes;
+    // Whether EchoLink transmits: alarm announcements keep quiet meanwhile.
+    const TransmitControl& transmit;
+    Platform& platform;
+    StationMonitorView& view;
+};
+
+// EchoLink's station list (which raises the window and clocks the alarm-log monitor), the station text
+// with the talker display, and the alarm event.
 class StationMonitor : public QObject
 {
     Q_OBJECT
 public:
-    StationMonitor(StationRoster& roster, OptionBoxes& options, StationMonitorView& view, QObject* parent = nullptr);
+    explicit StationMonitor(const StationMonitorParts& parts, QObject* parent = nullptr);
 
     bool firstListReceived() const { return m_firstListReceived; }
     void setFirstListReceived(bool received) { m_firstListReceived = received; }
     // The start of a session: no alarm-log text has been seen yet.
     void resetAlarmLog() { m_alarmLogLength = 0; }
+    qsizetype alarmLogLength() const { return m_alarmLogLength; }
     const QString& lastAlarmText() const { return m_lastAlarmText; }
     bool alarmMsgAnnounce() const { return m_alarmMsgAnnounce; }
     void setAlarmMsgAnnounce(bool on) { m_alarmMsgAnnounce = on; }
@@ -38,11 +66,12 @@ public:
     void elEchoLinkSessionAlarm(const QString& station, int status);
 
 private:
-    StationRoster& m_roster;
-    OptionBoxes& m_options;
-    StationMonitorView& m_view;
+    void watchAlarmLog();
+    QString readAlarmLog();
+
+    StationMonitorParts m_parts;
     bool m_firstListReceived = false;
     bool m_alarmMsgAnnounce = true;
-    int m_alarmLogLength = 0;
+    qsizetype m_alarmLogLength = 0;
     QString m_lastAlarmText;
 };

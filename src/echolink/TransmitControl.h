@@ -2,17 +2,36 @@
 
 #include <QObject>
 
+class Announcer;
 class Clock;
 class EchoLinkSession;
+class OptionBoxes;
+class Platform;
 class Timer;
 
-// What transmit control shows: the transmit time bar.
+// What transmit control shows: the window colour, the transmit time bar and the reconnect button.
 class TransmitView
 {
 public:
     virtual ~TransmitView() = default;
+    virtual void setWindowColor(quint32 bgr) = 0;
+    virtual void showTransmitBar() = 0;
+    virtual void setTransmitBarValue(int value) = 0;
     // Stops showing the bar and fills it again for the next QSO.
     virtual void hideTransmitBar() = 0;
+    virtual void setReConnectEnabled(bool enabled) = 0;
+};
+
+struct TransmitParts
+{
+    EchoLinkSession& session;
+    Announcer& announcer;
+    OptionBoxes& options;
+    Platform& platform;
+    // The chat line's clearing timer, started by every press that keys or unkeys.
+    Timer& clearTextTimer;
+    Clock& clock;
+    TransmitView& view;
 };
 
 // Keying the transmitter, the transmit time bar and EchoLink's transmit and link events.
@@ -20,7 +39,13 @@ class TransmitControl : public QObject
 {
     Q_OBJECT
 public:
-    TransmitControl(EchoLinkSession& session, Clock& clock, TransmitView& view, QObject* parent = nullptr);
+    // A full bar: three minutes of 100 ticks.
+    static constexpr int FullBar = 100;
+    static constexpr int TickMs = 1800;
+    // The bell rings as the bar reaches this value, nine seconds before it empties.
+    static constexpr int BellAt = 5;
+
+    explicit TransmitControl(const TransmitParts& parts, QObject* parent = nullptr);
 
     // The transmit bar's timer runs from creation until the start-up's attach step stops it.
     Timer& txTimer() { return *m_txTimer; }
@@ -29,6 +54,9 @@ public:
     // Whether the bell sounds near the end of the transmit time.
     bool timerBell() const { return m_timerBell; }
     void setTimerBell(bool on) { m_timerBell = on; }
+    // True after a press that keyed the transmitter, until the next press; a disconnection leaves it.
+    bool txOn() const { return m_txOn; }
+    int txTimeFill() const { return m_txTimeFill; }
 
     // With no station left the bar stops and hides, full again for the next QSO.
     void stopTransmitBar();
@@ -39,10 +67,14 @@ public:
     void elEchoLinkSessionLinkStatusChange(bool enabled);
 
 private:
-    EchoLinkSession& m_session;
-    TransmitView& m_view;
+    void keyTransmitter();
+    void unkeyTransmitter();
+
+    TransmitParts m_parts;
     Timer* m_txTimer;
     // False while EchoLink reports that it transmits.
     bool m_notTransmitting = true;
     bool m_timerBell = true;
+    bool m_txOn = false;
+    int m_txTimeFill = FullBar;
 };

@@ -4,6 +4,7 @@
 #include "echolink/SocketSession.h"
 #include "util/FormFixture.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
@@ -33,6 +34,32 @@ private:
         }
         return false;
     }
+
+    // A started window on the stand-in whose first station list has arrived.
+    struct Window
+    {
+        SocketSession session;
+        FakeVoice voice;
+        FakePlatform platform;
+        VirtualClock clock;
+        QTemporaryDir home;
+        FakePowerControl power;
+        std::unique_ptr<TmainForm> form;
+
+        Window()
+        {
+            platform.documents = home.path();
+            form = std::make_unique<TmainForm>(MainFormServices { &session, &voice, &clock, &platform, &power, {} });
+            form->startUp().FormCreate();
+            clock.advance(4000);
+        }
+        bool spoke(const QString& text, int flags) const
+        {
+            return voice.spoken.contains(FakeVoice::Request { text, flags });
+        }
+        QLineEdit* chatLine() const { return form->findChild<QLineEdit*>(QStringLiteral("edtChat")); }
+        QString label(const char* name) const { return form->findChild<QLabel*>(QLatin1String(name))->text(); }
+    };
 
 private slots:
     void initTestCase()
@@ -84,6 +111,51 @@ private slots:
         QTest::keyClick(form.findChild<QLineEdit*>(QStringLiteral("edtChat")), Qt::Key_Return);
         QVERIFY(send(QStringLiteral("calls")).contains(QStringLiteral("SendChatText")));
         QVERIFY(send(QStringLiteral("calls")).contains(QStringLiteral("fine business")));
+    }
+
+    void alarmLogEntriesAreAnnouncedAtTheStationList()
+    {
+        send(QStringLiteral("alarmlog-clear"));
+        Window w;
+        QTRY_VERIFY_WITH_TIMEOUT(w.form->stations().firstListReceived(), 10000);
+        w.voice.spoken.clear();
+        send(QStringLiteral("alarmlog \"12:05 Q1AB on\\r\\n\""));
+        send(QStringLiteral("stationlist"));
+        const Announcer& announcer = w.form->announcer();
+        QTRY_VERIFY_WITH_TIMEOUT(w.spoke(announcer.volumeTagged(QStringLiteral("New Alarm Received")), 65), 10000);
+        QVERIFY(w.spoke(announcer.volumeTagged(QStringLiteral("12:05")), 65));
+        QVERIFY(w.spoke(announcer.volumeTagged(QStringLiteral("Quebec One Alpha Bravo  on")), 65));
+        QCOMPARE(w.form->stations().lastAlarmText(), QStringLiteral("Quebec One Alpha Bravo  on"));
+        send(QStringLiteral("alarmlog-clear"));
+    }
+
+    void spaceKeysAndUnkeysTheTransmitter()
+    {
+        Window w;
+        send(QStringLiteral("connect Q2CD \"Ann Lee\" 10.1.2.4"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.form->roster().connectionCount(), 1, 10000);
+        w.voice.spoken.clear();
+
+        QTest::keyClick(w.chatLine(), Qt::Key_Space);
+        QVERIFY(send(QStringLiteral("calls")).trimmed().endsWith(QStringLiteral("Receiving\nTransmit true")));
+        QCOMPARE(w.voice.texts(), QStringList { QStringLiteral("T") });
+        QCOMPARE(w.form->windowColor(), WindowColors::Transmit);
+
+        w.clock.advance(300);
+        QTest::keyClick(w.chatLine(), Qt::Key_Space);
+        QVERIFY(send(QStringLiteral("calls")).trimmed().endsWith(QStringLiteral("Receiving\nTransmit false")));
+        QCOMPARE(w.voice.texts(), (QStringList { QStringLiteral("T"), QStringLiteral("R") }));
+        QCOMPARE(w.form->windowColor(), WindowColors::Qso);
+        send(QStringLiteral("disconnect Q2CD"));
+    }
+
+    void talkerIsShownInTheLabelAndTheStatusBar()
+    {
+        Window w;
+        send(QStringLiteral("stationtext *LAKEVIEW*\\r\\n> Q1AB Jo Smith\\r\\nQ2CD Ann Lee\\r\\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.label("lblTalkingNow"), QStringLiteral(" Station Now Talking    > Q1AB Jo Smith\r"),
+                                  10000);
+        QCOMPARE(w.label("StatusBarPanel1"), QStringLiteral("Q1AB Jo Smith\r"));
     }
 };
 

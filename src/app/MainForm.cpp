@@ -280,7 +280,7 @@ void TmainForm::showStationCount(const QString& count)
 
 void TmainForm::showConnectionInfo(const QString& info)
 {
-    lblConnInfo->setText(info);
+    lblConnInfo->setText(ChatPanes::shownPart(info));
 }
 
 void TmainForm::showLookUpPath(const QString& path)
@@ -379,12 +379,12 @@ void TmainForm::showTalker(const QString& caption)
     QPalette palette = lblTalkingNow->palette();
     palette.setColor(QPalette::Window, toColor(WindowColors::Transmit));
     lblTalkingNow->setPalette(palette);
-    lblTalkingNow->setText(caption);
+    lblTalkingNow->setText(ChatPanes::shownPart(caption));
 }
 
 void TmainForm::showStatusTalker(const QString& text)
 {
-    StatusBarPanel1->setText(text);
+    StatusBarPanel1->setText(ChatPanes::shownPart(text));
 }
 
 void TmainForm::showStationPaneEnd()

@@ -57,6 +57,15 @@ private slots:
         QCOMPARE(f.form->journal().chatLog().records().back().description, QStringLiteral("Q1AB>") + message);
     }
 
+    void aHugeStationNameIsCutInTheConnectionLabel()
+    {
+        FormFixture f;
+        f.startUp();
+        f.session.raiseConnected(QStringLiteral("Q1AB"), QString(512 * 1024, QLatin1Char('n')),
+                                 QStringLiteral("10.1.2.3"));
+        QVERIFY(f.widget<QLabel>(QStringLiteral("lblConnInfo"))->text().size() < ChatPanes::MaxShownLineLength + 100);
+    }
+
     void aCutNeverSplitsACharacter()
     {
         QString line(ChatPanes::MaxShownLineLength - 1, QLatin1Char('a'));

@@ -82,7 +82,8 @@ ChatLog::WriteStatus ChatLog::add(const QString& time, const QString& title, con
                                   LogSeverity severity)
 {
     using ChatLogFormat::sanitizedField;
-    m_records.push_back({ sanitizedField(time), sanitizedField(title), sanitizedField(description), severity });
+    m_records.push_back(
+        { sanitizedField(time), sanitizedField(title), ChatLogFormat::sanitizedDescription(description), severity });
     return writePending();
 }
 

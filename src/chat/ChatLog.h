@@ -61,8 +61,9 @@ public:
     bool syncToDisk() const { return m_syncToDisk; }
 
     // Adds a record at severity Information, then writes what waits. Line breaks and other control characters but
-    // the tab in the fields become blanks, so a received text can never split or forge a record. The record is in
-    // records() whatever the outcome.
+    // the tab in the fields become blanks, so a received text can never split or forge a record, and a description
+    // that begins with ">" gets a blank in front so that it reads back as it was (see sanitizedDescription()). The
+    // record is in records() whatever the outcome.
     WriteStatus add(const QString& time, const QString& title, const QString& description);
     WriteStatus add(const QString& time, const QString& title, const QString& description, LogSeverity severity);
 

@@ -194,6 +194,14 @@ QString sanitizedField(const QString& text)
     return QString::fromUtf8(field.toUtf8());
 }
 
+QString sanitizedDescription(const QString& text)
+{
+    QString description = sanitizedField(text);
+    if (description.startsWith(u'>'))
+        description.prepend(u' ');
+    return description;
+}
+
 QString decodeLine(QByteArrayView bytes, bool* wasUtf8)
 {
     std::optional<QString> text = TextEncoding::decodeUtf8(bytes);

@@ -56,6 +56,11 @@ bool isCanonicalLine(QStringView line);
 // would give.
 QString sanitizedField(const QString& text);
 
+// A description as the file can hold it: sanitizedField(), and a blank in front of a leading ">". The reader pairs
+// the ">" after the title with a ">" that follows it, so no description read from a file can begin with one; a
+// received text such as ">hi" would otherwise come back as part of the title, with an empty description.
+QString sanitizedDescription(const QString& text);
+
 // One line's bytes, without its line end, as the log reads them: UTF-8 when valid, else Windows-1252; a byte-order
 // mark is kept as a character. A line of UTF-8 text that ends inside a character, as a full disk or a crash leaves
 // the last line, reads as UTF-8 with the cut character shown as U+FFFD; it must hold at least one whole character

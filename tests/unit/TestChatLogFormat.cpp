@@ -21,6 +21,8 @@ private slots:
     void sanitizedField_keepsEveryRecordOnOneLine();
     void sanitizedField_writesControlCharactersOtherThanTabAsBlanks_data();
     void sanitizedField_writesControlCharactersOtherThanTabAsBlanks();
+    void sanitizedDescription_readsBackAsWritten_data();
+    void sanitizedDescription_readsBackAsWritten();
     void parseFile_reportsWhetherARewriteWouldChangeTheFile_data();
     void parseFile_reportsWhetherARewriteWouldChangeTheFile();
     void decodeLine_readsUtf8ElseWindows1252_data();
@@ -207,6 +209,44 @@ void TestChatLogFormat::sanitizedField_writesControlCharactersOtherThanTabAsBlan
     const QByteArray line = formatLine({ QStringLiteral("10:00:00"), QStringLiteral("RxText"), sanitizedField(text) });
     for (char byte : line.chopped(2))
         QVERIFY2(byte == '\t' || static_cast<unsigned char>(byte) >= 0x20, "a control byte reached the file");
+}
+
+void TestChatLogFormat::sanitizedDescription_readsBackAsWritten_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("received chat") << "RxText"
+                                   << "Q1AB>hi"
+                                   << "Q1AB>hi";
+    QTest::newRow("text starting with >") << "RxText"
+                                          << ">hi"
+                                          << " >hi";
+    QTest::newRow("sent chat without a callsign") << "TxText"
+                                                  << "> hi"
+                                                  << " > hi";
+    QTest::newRow("only >") << "RxText"
+                            << ">>"
+                            << " >>";
+    QTest::newRow("title ending in >") << "a>"
+                                       << ">b"
+                                       << " >b";
+    QTest::newRow("line break then >") << "RxText"
+                                       << "\n>x"
+                                       << " >x";
+}
+
+void TestChatLogFormat::sanitizedDescription_readsBackAsWritten()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(QString, description);
+    QCOMPARE(sanitizedDescription(text), description);
+    const ChatLogRecord record { QStringLiteral("10:00:00"), title, sanitizedDescription(text) };
+    const auto back = parseLine(QString::fromUtf8(formatLine(record)).chopped(2));
+    QVERIFY(back.has_value());
+    QCOMPARE(*back, record);
 }
 
 void TestChatLogFormat::parseFile_reportsWhetherARewriteWouldChangeTheFile_data()

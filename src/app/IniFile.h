@@ -9,12 +9,12 @@
 // without leading blanks; a line without "=" is a key with an empty value. Empty lines, lines starting with ";" and
 // lines before the first section are dropped. Lines may end in CR LF, LF or CR.
 //
-// Names are compared without regard to letter case. Every line is kept where it stands, repeats included: a section
-// that appears again stays a section of its own, and a key that appears again stays beside the first, so a file
-// written by hand or by another tool keeps every key it had. Reads see the first occurrence: the first line of
-// that key in any section of that name, in file order. A write changes that first occurrence in place; a key the
-// copy does not hold yet joins the end of the first section of that name, and a section it does not hold yet is
-// appended. A save followed by a reload gives back exactly the same copy.
+// Names are compared without regard to letter case. Every section and key line is kept where it stands, repeats
+// included: a section that appears again stays a section of its own, and a key that appears again stays beside the
+// first, so a file written by hand or by another tool keeps every key it had. Reads see the first occurrence: the
+// first line of that key in any section of that name, in file order. A write changes that first occurrence in
+// place; a key the copy does not hold yet joins the end of the first section of that name, and a section it does
+// not hold yet is appended. A save followed by a reload gives back exactly the same copy.
 //
 // Writing: every section in copy order as "[name]", its keys as key=value in copy order, then an empty line, all
 // ending in CR LF (the files are shared with tools that expect those). A line break inside a written name or value
@@ -25,7 +25,9 @@
 // there, and otherwise in Windows-1252, the code page of a file carried over from a Windows machine; either is
 // written back without a mark, so not one byte of a Windows-1252 text changes on its way through the copy. Text
 // that a Windows-1252 file cannot hold is written as "?", and the copy holds the "?" too, so it always says what the
-// file says. A new file is written in the locale's encoding without a mark.
+// file says. A new file is written in the locale's encoding without a mark. A Windows-1252 file whose only bytes
+// beyond ASCII sat in dropped lines (a comment) is plain ASCII once written and reads as the locale's encoding
+// from then on; nothing of its text changes.
 #include <QByteArray>
 #include <QHash>
 #include <QList>

@@ -1,5 +1,7 @@
 #include "app/IniFile.h"
 
+#include "platform/TextEncoding.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -139,12 +141,12 @@ void IniFile::loadFromData(const QByteArray& bytes)
 {
     clear();
     const QString text = decode(bytes);
-    qsizetype currentSection = -1;
+    ParseState state;
     qsizetype lineStart = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n'))
             continue;
-        parseLine(QStringView(text).mid(lineStart, i - lineStart), currentSection);
+        parseLine(QStringView(text).mid(lineStart, i - lineStart), state);
         if (i + 1 < text.size() && text[i] == QLatin1Char('\r') && text[i + 1] == QLatin1Char('\n'))
             ++i;
         lineStart = i + 1;
@@ -154,7 +156,7 @@ void IniFile::loadFromData(const QByteArray& bytes)
 void IniFile::clear()
 {
     m_sections.clear();
-    m_sectionIndex.clear();
+    m_groups.clear();
     m_encoding = Encoding::Locale;
 }
 
@@ -172,8 +174,17 @@ QString IniFile::decode(const QByteArray& bytes)
         m_encoding = Encoding::Utf16BeWithBom;
         return decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(utf16BeBom.size()));
     }
-    m_encoding = Encoding::Locale;
-    return decodeWith(QStringConverter::System, bytes);
+    // Replacing what does not decode would lose those bytes at the next save; a file that is not valid in the
+    // locale's encoding comes from a Windows machine, whose code page gives every byte a character of its own.
+    QStringDecoder decoder(QStringConverter::System,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder(bytes);
+    if (!decoder.hasError()) {
+        m_encoding = Encoding::Locale;
+        return text;
+    }
+    m_encoding = Encoding::Windows1252;
+    return TextEncoding::decodeWindows1252(bytes);
 }
 
 QByteArray IniFile::encode(const QString& text) const
@@ -185,72 +196,80 @@ QByteArray IniFile::encode(const QString& text) const
         return utf16LeBom + encodeWith(QStringConverter::Utf16LE, text);
     case Encoding::Utf16BeWithBom:
         return utf16BeBom + encodeWith(QStringConverter::Utf16BE, text);
+    case Encoding::Windows1252:
+        return TextEncoding::encodeWindows1252(text);
     case Encoding::Locale:
         break;
     }
     return encodeWith(QStringConverter::System, text);
 }
 
-void IniFile::parseLine(QStringView rawLine, qsizetype& currentSection)
+QString IniFile::storable(const QString& text) const
+{
+    const QString oneLine = withoutLineBreaks(text);
+    if (m_encoding != Encoding::Windows1252 || TextEncoding::canEncodeWindows1252(oneLine))
+        return oneLine;
+    return TextEncoding::decodeWindows1252(TextEncoding::encodeWindows1252(oneLine));
+}
+
+void IniFile::parseLine(QStringView rawLine, ParseState& state)
 {
     const QStringView line = trimBlanks(rawLine);
     if (line.isEmpty() || line.front() == QLatin1Char(';'))
         return;
     if (isSectionHeader(line)) {
         const QString name = line.mid(1, line.size() - 2).toString();
-        sectionFor(name);
-        currentSection = m_sectionIndex.value(foldedName(name));
+        state.section = m_sections.size();
+        state.foldedSection = foldedName(name);
+        m_sections.append({ name, {} });
+        if (!m_groups.contains(state.foldedSection))
+            m_groups.insert(state.foldedSection, { state.section, {} });
         return;
     }
-    if (currentSection < 0)
+    if (state.section < 0)
         return;
-    Section& section = m_sections[currentSection];
     const qsizetype equals = line.indexOf(QLatin1Char('='));
     const QStringView key = equals < 0 ? line : trimRight(line.left(equals));
-    const QString folded = foldedName(key);
-    if (section.keyIndex.contains(folded))
-        return; // a repeated key could never be read; the first one stays
     const QStringView value = equals < 0 ? QStringView() : trimLeft(line.mid(equals + 1));
-    section.keyIndex.insert(folded, section.entries.size());
-    section.entries.append({ key.toString(), value.toString() });
+    addEntry(state.section, state.foldedSection, { key.toString(), value.toString() });
 }
 
-IniFile::Section& IniFile::sectionFor(const QString& name)
+void IniFile::addEntry(qsizetype section, const QString& foldedSection, const Entry& entry)
 {
-    const QString folded = foldedName(name);
-    const auto found = m_sectionIndex.constFind(folded);
-    if (found != m_sectionIndex.constEnd())
-        return m_sections[*found];
-    m_sectionIndex.insert(folded, m_sections.size());
-    m_sections.append({ name, {}, {} });
-    return m_sections.last();
-}
-
-const IniFile::Section* IniFile::findSection(const QString& name) const
-{
-    const auto found = m_sectionIndex.constFind(foldedName(name));
-    return found == m_sectionIndex.constEnd() ? nullptr : &m_sections[*found];
+    QList<Entry>& entries = m_sections[section].entries;
+    // Only the first line of a key is ever read or changed; a repeat is carried along as it stands.
+    QHash<QString, Place>& firstKeys = m_groups[foldedSection].firstKeys;
+    const QString foldedKey = foldedName(entry.key);
+    if (!firstKeys.contains(foldedKey))
+        firstKeys.insert(foldedKey, { section, entries.size() });
+    entries.append(entry);
 }
 
 const IniFile::Entry* IniFile::findEntry(const QString& sectionName, const QString& key) const
 {
-    const Section* section = findSection(sectionName);
-    if (!section)
+    const auto group = m_groups.constFind(foldedName(sectionName));
+    if (group == m_groups.constEnd())
         return nullptr;
-    const auto found = section->keyIndex.constFind(foldedName(key));
-    return found == section->keyIndex.constEnd() ? nullptr : &section->entries[*found];
+    const auto place = group->firstKeys.constFind(foldedName(key));
+    if (place == group->firstKeys.constEnd())
+        return nullptr;
+    return &m_sections[place->section].entries[place->entry];
 }
 
-void IniFile::setEntry(Section& section, const QString& key, const QString& value)
+void IniFile::setEntry(const QString& sectionName, const QString& key, const QString& value)
 {
-    const QString folded = foldedName(key);
-    const auto found = section.keyIndex.constFind(folded);
-    if (found != section.keyIndex.constEnd()) {
-        section.entries[*found].value = value;
+    const QString foldedSection = foldedName(sectionName);
+    auto group = m_groups.find(foldedSection);
+    if (group == m_groups.end()) {
+        group = m_groups.insert(foldedSection, { m_sections.size(), {} });
+        m_sections.append({ sectionName, {} });
+    }
+    const auto place = group->firstKeys.constFind(foldedName(key));
+    if (place != group->firstKeys.constEnd()) {
+        m_sections[place->section].entries[place->entry].value = value;
         return;
     }
-    section.keyIndex.insert(folded, section.entries.size());
-    section.entries.append({ key, value });
+    addEntry(group->firstSection, foldedSection, { key, value });
 }
 
 void IniFile::setDefaultSection(const QString& name)
@@ -284,7 +303,7 @@ void IniFile::writeString(const QString& key, const QString& value)
 {
     if (m_readOnly)
         return;
-    setEntry(sectionFor(m_defaultSection), withoutLineBreaks(key), withoutLineBreaks(value));
+    setEntry(storable(m_defaultSection), storable(key), storable(value));
 }
 
 void IniFile::writeBool(const QString& key, bool value)
@@ -347,17 +366,29 @@ QByteArray IniFile::serialized() const
 QStringList IniFile::sectionNames() const
 {
     QStringList names;
-    for (const Section& section : m_sections)
-        names.append(section.name);
+    for (qsizetype i = 0; i < m_sections.size(); ++i) {
+        if (m_groups.value(foldedName(m_sections[i].name)).firstSection == i)
+            names.append(m_sections[i].name);
+    }
     return names;
 }
 
 QStringList IniFile::keyNames(const QString& sectionName) const
 {
     QStringList names;
-    if (const Section* section = findSection(sectionName)) {
-        for (const Entry& entry : section->entries)
-            names.append(entry.key);
+    const QString foldedSection = foldedName(sectionName);
+    const auto group = m_groups.constFind(foldedSection);
+    if (group == m_groups.constEnd())
+        return names;
+    for (qsizetype s = group->firstSection; s < m_sections.size(); ++s) {
+        if (foldedName(m_sections[s].name) != foldedSection)
+            continue;
+        const QList<Entry>& entries = m_sections[s].entries;
+        for (qsizetype e = 0; e < entries.size(); ++e) {
+            const Place first = group->firstKeys.value(foldedName(entries[e].key));
+            if (first.section == s && first.entry == e)
+                names.append(entries[e].key);
+        }
     }
     return names;
 }

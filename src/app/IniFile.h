@@ -9,17 +9,25 @@
 // without leading blanks; a line without "=" is a key with an empty value. Empty lines, lines starting with ";" and
 // lines before the first section are dropped. Lines may end in CR LF, LF or CR.
 //
-// Names are compared without regard to letter case and keep the spelling they were first loaded or written with.
-// Duplicates: a section that appears again is merged into the first one of that name, and a key that appears again
-// in the same section is dropped, because only its first occurrence could ever be read; so the copy, and the file
-// written from it, holds each name once, and a save followed by a reload gives back exactly the same copy.
+// Names are compared without regard to letter case. Every section and key line is kept where it stands, repeats
+// included: a section that appears again stays a section of its own, and a key that appears again stays beside the
+// first, so a file written by hand or by another tool keeps every key it had. Reads see the first occurrence: the
+// first line of that key in any section of that name, in file order. A write changes that first occurrence in
+// place; a key the copy does not hold yet joins the end of the first section of that name, and a section it does
+// not hold yet is appended. A save followed by a reload gives back exactly the same copy.
 //
 // Writing: every section in copy order as "[name]", its keys as key=value in copy order, then an empty line, all
-// ending in CR LF (the files are shared with tools that expect those). Loaded keys keep their places; new keys and
-// sections are appended. A line break inside a written name or value becomes a blank, so text set remotely (an
-// away message) can never add keys or sections of its own. The file keeps the encoding its byte-order mark announced
-// when loaded (UTF-8 or UTF-16 LE/BE, written back with the mark); a file without a mark, and a new file, is written
-// in the locale's 8-bit encoding without a mark.
+// ending in CR LF (the files are shared with tools that expect those). A line break inside a written name or value
+// becomes a blank, so text set remotely (an away message) can never add keys or sections of its own.
+//
+// Encoding: the file is written in the encoding it was loaded in. A byte-order mark names it (UTF-8 or UTF-16
+// LE/BE, written back with the mark). Without a mark the text is in the locale's encoding (UTF-8) when it is valid
+// there, and otherwise in Windows-1252, the code page of a file carried over from a Windows machine; either is
+// written back without a mark, so not one byte of a Windows-1252 text changes on its way through the copy. Text
+// that a Windows-1252 file cannot hold is written as "?", and the copy holds the "?" too, so it always says what the
+// file says. A new file is written in the locale's encoding without a mark. A Windows-1252 file whose only bytes
+// beyond ASCII sat in dropped lines (a comment) is plain ASCII once written and reads as the locale's encoding
+// from then on; nothing of its text changes.
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -48,7 +56,21 @@ public:
         Locale,
         Utf8WithBom,
         Utf16LeWithBom,
-        Utf16BeWithBom
+        Utf16BeWithBom,
+        Windows1252
+    };
+
+    struct Entry
+    {
+        QString key;
+        QString value;
+        friend bool operator==(const Entry&, const Entry&) = default;
+    };
+    struct Section
+    {
+        QString name;
+        QList<Entry> entries;
+        friend bool operator==(const Section&, const Section&) = default;
     };
 
     // Loads the file into the copy (an empty copy when it is missing or unreadable) and notes whether it is
@@ -84,9 +106,11 @@ public:
     bool save(QString* error = nullptr);
     QByteArray serialized() const; // exactly what save() writes
 
-    // Enumeration in copy order, with the stored spelling.
+    // The names a read can find, each once, in the order and spelling of its first occurrence.
     QStringList sectionNames() const;
     QStringList keyNames(const QString& section) const;
+    // Every section line and key line the copy holds, in file order, repeats included.
+    const QList<Section>& sections() const { return m_sections; }
     bool hasKey(const QString& section, const QString& key) const;
     QString value(const QString& section, const QString& key, const QString& defaultValue = {}) const;
 
@@ -95,31 +119,37 @@ public:
     static int parseInteger(const QString& text); // throws IniConversionError
 
 private:
-    struct Entry
+    // Where the first occurrence of a key sits.
+    struct Place
     {
-        QString key;
-        QString value;
+        qsizetype section = -1;
+        qsizetype entry = -1;
     };
-    struct Section
+    // All sections of one name, compared without letter case.
+    struct NameGroup
     {
-        QString name;
-        QList<Entry> entries;
-        QHash<QString, qsizetype> keyIndex; // case-folded key -> position in entries
+        qsizetype firstSection = -1;
+        QHash<QString, Place> firstKeys; // case-folded key -> first occurrence
+    };
+    struct ParseState
+    {
+        qsizetype section = -1;
+        QString foldedSection;
     };
 
     void clear();
     QString decode(const QByteArray& bytes);
     QByteArray encode(const QString& text) const;
-    void parseLine(QStringView line, qsizetype& currentSection);
-    Section& sectionFor(const QString& name);
-    const Section* findSection(const QString& name) const;
+    QString storable(const QString& text) const;
+    void parseLine(QStringView line, ParseState& state);
+    void addEntry(qsizetype section, const QString& foldedSection, const Entry& entry);
     const Entry* findEntry(const QString& section, const QString& key) const;
-    void setEntry(Section& section, const QString& key, const QString& value);
+    void setEntry(const QString& section, const QString& key, const QString& value);
 
     QString m_fileName;
     QString m_defaultSection;
     QList<Section> m_sections;
-    QHash<QString, qsizetype> m_sectionIndex; // case-folded name -> position in m_sections
+    QHash<QString, NameGroup> m_groups; // case-folded section name -> its sections and first keys
     Encoding m_encoding = Encoding::Locale;
     bool m_readOnly = false;
 };

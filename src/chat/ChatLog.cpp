@@ -1,177 +1,244 @@
 #include "chat/ChatLog.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Large logs are rewritten in pieces of about this size, so a rewrite never holds the whole file twice.
-constexpr qsizetype rewriteChunkBytes = 1 << 20;
+// Waiting records are written in pieces of about this size, so a long outage never builds one huge buffer.
+constexpr qsizetype chunkBytes = 1 << 20;
+const QByteArray lineEnd("\r\n");
 
 using FileStatus = struct stat;
 
-void syncData(QFileDevice& file)
+QString systemError(int error)
 {
-    ::fdatasync(file.handle());
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Whether a regular file ends inside a line: its last byte is neither CR nor LF. A file whose end cannot be read
+// counts as open, so that a record never joins a fragment; at worst that leaves an empty line, which reading skips.
+bool endsInsideALine(const QByteArray& name, const FileStatus& status)
+{
+    if (!S_ISREG(status.st_mode) || status.st_size == 0)
+        return false;
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return true;
+    char last = 0;
+    const ssize_t got = ::pread(fd, &last, 1, status.st_size - 1);
+    ::close(fd);
+    return got != 1 || (last != '\r' && last != '\n');
 }
 
 } // namespace
 
-ChatLogError::ChatLogError(const QString& message)
-    : std::runtime_error(message.toStdString())
+bool ChatLog::setFileName(const QString& path, QString* error)
 {
-}
-
-QString ChatLogError::message() const
-{
-    return QString::fromStdString(what());
-}
-
-void ChatLog::setFileName(const QString& path)
-{
-    closeAppendFile();
+    close();
     m_fileName = path;
     m_records.clear();
-    m_fileInStep = true;
-    m_fileSize = 0;
-    if (path.isEmpty())
-        return;
+    m_written = 0;
+    m_writeFailing = false;
+    m_writeError.clear();
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return true;
+    const auto fail = [&](const QString& reason) {
+        if (error)
+            *error = QStringLiteral("Cannot read the chat log file \"%1\": %2").arg(native(path), reason);
+        return false;
+    };
+    // A pipe or a device in the log's place would block the start-up or never end.
+    if (!info.isFile())
+        return fail(QStringLiteral("it is not a regular file"));
     QFile file(path);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        // Unknown content: the next entry writes the list out whole rather than appending to it.
-        m_fileInStep = false;
-        throw ChatLogError(QStringLiteral("Cannot read the chat log file \"%1\": %2")
-                               .arg(QDir::toNativeSeparators(path), file.errorString()));
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
     const QByteArray bytes = file.readAll();
-    auto parsed = ChatLogFormat::parseFile(bytes);
-    m_records = std::move(parsed.records);
-    m_fileInStep = parsed.canonical;
-    m_fileSize = bytes.size();
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    m_records = ChatLogFormat::parseFile(bytes).records;
+    m_written = m_records.size();
+    return true;
 }
 
-void ChatLog::add(const QString& time, const QString& title, const QString& description)
+ChatLog::WriteStatus ChatLog::add(const QString& time, const QString& title, const QString& description)
 {
-    add(time, title, description, LogSeverity::Information);
+    return add(time, title, description, LogSeverity::Information);
 }
 
-void ChatLog::add(const QString& time, const QString& title, const QString& description, LogSeverity severity)
+ChatLog::WriteStatus ChatLog::add(const QString& time, const QString& title, const QString& description,
+                                  LogSeverity severity)
 {
     using ChatLogFormat::sanitizedField;
-    m_records.push_back({ sanitizedField(time), sanitizedField(title), sanitizedField(description), severity });
-    if (m_autoSave && !m_fileName.isEmpty())
-        save(ChatLogFormat::formatLine(m_records.back()));
-    else
-        m_fileInStep = false;
+    m_records.push_back(
+        { sanitizedField(time), sanitizedField(title), ChatLogFormat::sanitizedDescription(description), severity });
+    return writePending();
 }
 
-void ChatLog::save(const QByteArray& newLine)
+ChatLog::WriteStatus ChatLog::writePending()
 {
-    // Until this entry is safely written, the file is not known to hold the list: a failure anywhere below leaves
-    // the next entry to write the list out whole.
-    const bool wasInStep = m_fileInStep;
-    m_fileInStep = false;
-    if (wasInStep)
-        append(newLine);
-    else
-        rewriteWhole();
+    if (!m_autoSave || m_fileName.isEmpty())
+        return WriteStatus::Deferred;
+    QString error;
+    const bool written = writeWaiting(&error);
+    return outcome(written, error);
 }
 
-void ChatLog::append(const QByteArray& line)
+ChatLog::WriteStatus ChatLog::outcome(bool written, const QString& error)
 {
-    if (!m_appendFile)
-        openForAppend();
-    if (!appendFileStillInStep()) {
-        // Someone else changed, replaced or removed the file since we last wrote it: the list is the truth.
-        rewriteWhole();
-        return;
+    if (written) {
+        const bool wasFailing = m_writeFailing;
+        m_writeFailing = false;
+        m_writeError.clear();
+        return wasFailing ? WriteStatus::Recovered : WriteStatus::Written;
     }
-    if (m_appendFile->write(line) != line.size() || !m_appendFile->flush()) {
-        const QString reason = m_appendFile->errorString();
-        closeAppendFile();
-        failWrite(reason);
+    m_writeError = error;
+    if (m_writeFailing)
+        return WriteStatus::FailedAgain;
+    m_writeFailing = true;
+    return WriteStatus::Failed;
+}
+
+bool ChatLog::writeWaiting(QString* error)
+{
+    if (m_written == m_records.size())
+        return true;
+    if (!openIfNeeded(error))
+        return false;
+    while (m_written < m_records.size()) {
+        QByteArray chunk = m_tailOpen ? lineEnd : QByteArray();
+        std::size_t end = m_written;
+        while (end < m_records.size() && chunk.size() < chunkBytes)
+            chunk += ChatLogFormat::formatLine(m_records[end++]);
+        if (!appendBytes(chunk, error))
+            return false;
+        m_tailOpen = false;
+        m_written = end;
     }
     if (m_syncToDisk)
-        syncData(*m_appendFile);
-    m_fileSize += line.size();
-    m_fileInStep = true;
+        ::fdatasync(m_file->handle());
+    return true;
 }
 
-void ChatLog::openForAppend()
+bool ChatLog::openIfNeeded(QString* error)
 {
-    makeFolder();
-    auto file = std::make_unique<QFile>(m_fileName);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        failWrite(file->errorString());
-    FileStatus opened {};
-    if (::fstat(file->handle(), &opened) != 0)
-        failWrite(QString::fromLocal8Bit(std::strerror(errno)));
-    m_appendDevice = opened.st_dev;
-    m_appendInode = opened.st_ino;
+    if (m_file && fileStillOurs())
+        return true;
+    close();
+    return open(error);
+}
+
+bool ChatLog::open(QString* error)
+{
+    if (!makeFolder(error))
+        return false;
     m_encodedFileName = QFile::encodeName(m_fileName);
-    m_appendFile = std::move(file);
+    // Non-blocking, so that a pipe put in the log's place fails at once instead of hanging the window.
+    const int fd = ::open(m_encodedFileName.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
+        *error = writeFailure(systemError(errno));
+        return false;
+    }
+    FileStatus status {};
+    if (::fstat(fd, &status) != 0) {
+        *error = writeFailure(systemError(errno));
+        ::close(fd);
+        return false;
+    }
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+                    QFileDevice::AutoCloseHandle)) {
+        *error = writeFailure(file->errorString());
+        ::close(fd);
+        return false;
+    }
+    m_file = std::move(file);
+    m_device = status.st_dev;
+    m_inode = status.st_ino;
+    m_fileSize = status.st_size;
+    m_tailOpen = endsInsideALine(m_encodedFileName, status);
+    return true;
 }
 
-bool ChatLog::appendFileStillInStep() const
+bool ChatLog::fileStillOurs()
 {
-    // One look-up by name tells whether the name still leads to the file we hold open and whether it still has the
-    // length we wrote.
+    // One look-up by name per entry tells whether the name still leads to the file we hold open (someone may have
+    // removed or replaced it: then we append to what the name leads to now) and whether someone else wrote to it.
     FileStatus byName {};
     if (::stat(m_encodedFileName.constData(), &byName) != 0)
         return false;
-    return byName.st_dev == m_appendDevice && byName.st_ino == m_appendInode && byName.st_size == m_fileSize;
-}
-
-void ChatLog::closeAppendFile()
-{
-    m_appendFile.reset();
-}
-
-void ChatLog::rewriteWhole()
-{
-    closeAppendFile();
-    makeFolder();
-    QSaveFile file(m_fileName);
-    // A folder we may not create files in still lets us write the log itself, as before.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        failWrite(file.errorString());
-    qint64 written = 0;
-    QByteArray chunk;
-    for (const ChatLogRecord& record : m_records) {
-        chunk += ChatLogFormat::formatLine(record);
-        if (chunk.size() < rewriteChunkBytes && &record != &m_records.back())
-            continue;
-        if (file.write(chunk) != chunk.size())
-            failWrite(file.errorString());
-        written += chunk.size();
-        chunk.clear();
+    if (byName.st_dev != m_device || byName.st_ino != m_inode)
+        return false;
+    if (byName.st_size != m_fileSize) {
+        m_fileSize = byName.st_size;
+        m_tailOpen = endsInsideALine(m_encodedFileName, byName);
     }
-    if (!file.commit())
-        failWrite(file.errorString());
-    m_fileSize = written;
-    m_fileInStep = true;
+    return true;
 }
 
-void ChatLog::makeFolder() const
+bool ChatLog::appendBytes(const QByteArray& bytes, QString* error)
+{
+    const int fd = m_file->handle();
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (count > 0) {
+            written += count;
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        const int reason = count < 0 ? errno : ENOSPC; // a write that takes nothing has no room
+        takeBackPartialWrite(written);
+        close();
+        *error = writeFailure(systemError(reason));
+        return false;
+    }
+    m_fileSize += written;
+    return true;
+}
+
+void ChatLog::takeBackPartialWrite(qint64 written)
+{
+    if (written == 0)
+        return;
+    // The records will be written whole later; the piece of them the disk took is cut off again, unless someone
+    // else wrote to the file meanwhile, whose bytes must stay. A piece that stays is a torn line like any other:
+    // the next open finds the file ending inside a line and starts with CR LF.
+    FileStatus status {};
+    const int fd = m_file->handle();
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size == m_fileSize + written)
+        (void)::ftruncate(fd, m_fileSize);
+}
+
+bool ChatLog::makeFolder(QString* error) const
 {
     const QDir folder = QFileInfo(m_fileName).absoluteDir();
-    if (!folder.exists() && !QDir().mkpath(folder.absolutePath()))
-        throw ChatLogError(
-            QStringLiteral("Cannot create the folder \"%1\" for the chat log file \"%2\"")
-                .arg(QDir::toNativeSeparators(folder.absolutePath()), QDir::toNativeSeparators(m_fileName)));
+    if (folder.exists() || QDir().mkpath(folder.absolutePath()))
+        return true;
+    *error = QStringLiteral("Cannot create the folder \"%1\" for the chat log file \"%2\"")
+                 .arg(native(folder.absolutePath()), native(m_fileName));
+    return false;
 }
 
-void ChatLog::failWrite(const QString& reason) const
+QString ChatLog::writeFailure(const QString& reason) const
 {
-    throw ChatLogError(
-        QStringLiteral("Cannot write the chat log file \"%1\": %2").arg(QDir::toNativeSeparators(m_fileName), reason));
+    return QStringLiteral("Cannot write the chat log file \"%1\": %2").arg(native(m_fileName), reason);
+}
+
+void ChatLog::close()
+{
+    m_file.reset();
 }

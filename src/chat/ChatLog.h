@@ -1,76 +1,108 @@
 #pragma once
 // The chat log: an ordered in-memory list of records kept in step with a text file on disk.
 //
-// The file only ever grows by whole lines: each new entry is appended and flushed, so a crash, a full disk or a
-// power-off in the middle of an entry can cost at most that entry, never the history. When the file read at start
-// is not exactly what writing the list back would give (dropped lines, other line ends, unknown severity names),
-// it is replaced once, atomically, at the first entry; from then on appending keeps it byte for byte equal to
-// the list written out whole.
+// The file is only ever appended to, never rewritten or replaced, so every byte it held when it was loaded, and
+// every byte another program (a second Corvane, an editor) puts in it later, stays as it is. Records read from a
+// log carried over from Windows keep their Windows-1252 bytes; each new record is appended as one UTF-8 line ending
+// in CR LF. UTF-8 carries every character a station can send, and the reader takes each line on its own (UTF-8,
+// else Windows-1252), so a log that holds both reads right throughout. A file that ends inside a line (torn by a
+// crash or a full disk) first gets a CR LF: a new record always starts a line of its own, and the fragment stays.
+//
+// Writing never throws and never loses a record. A record that the disk does not take (a full disk, a read-only
+// folder, a file that cannot be opened) waits in the list, and every later add() or writePending() writes all the
+// waiting records, in order, as soon as the disk takes them. A record the disk took only in part is taken back
+// and written whole later. What add() returns tells the caller when to report:
+//
+//   Written      this record and every one that waited are in the file
+//   Failed       writing has just begun to fail: report writeError() once
+//   FailedAgain  writing still fails; it has been reported already
+//   Recovered    writing works again and every waiting record is in the file: say so once
+//   Deferred     auto-save is off or no file is named; the record waits until both are set
+//
+// So a caller that reports on Failed and on Recovered says each once per outage, whatever the number of entries.
 
 #include "chat/ChatLogFormat.h"
 
 #include <QFile>
 #include <QString>
 #include <memory>
-#include <stdexcept>
 #include <vector>
-
-// A chat log file that cannot be read or written. The message names the file and the reason.
-class ChatLogError : public std::runtime_error
-{
-public:
-    explicit ChatLogError(const QString& message);
-    QString message() const;
-};
 
 class ChatLog
 {
 public:
+    enum class WriteStatus
+    {
+        Written,
+        Failed,
+        FailedAgain,
+        Recovered,
+        Deferred
+    };
+
     ChatLog() = default;
     ChatLog(ChatLog&&) = default;
     ChatLog& operator=(ChatLog&&) = default;
 
-    // Reads an existing file; the list is replaced by the records read (empty when the file does not exist).
-    // The file is not created here. Throws ChatLogError when the file exists but cannot be read.
-    void setFileName(const QString& path);
+    // Reads an existing file; the list is replaced by the records read (empty when the file does not exist), all
+    // of them counted as written. The file is not created here. Returns false, with a reason naming the file in
+    // *error, when the file exists but cannot be read: the list is then empty and later records are still appended
+    // to it when it takes them. A name that is not a regular file (a folder, a pipe, a device) is never read.
+    bool setFileName(const QString& path, QString* error = nullptr);
     QString fileName() const { return m_fileName; }
 
-    // With auto-save on and a file name set, every entry reaches the file before add() returns.
+    // With auto-save on and a file name set, add() writes the record (and every waiting one) before it returns.
     void setAutoSave(bool on) { m_autoSave = on; }
     bool autoSave() const { return m_autoSave; }
 
-    // Whether each entry is also forced to the disk (fdatasync), so that a power-off right after it keeps it.
+    // Whether each write is also forced to the disk (fdatasync), so that a power-off right after it keeps it.
     // On by default: entries come at the pace of chat, and the program can switch the computer off itself.
     void setSyncToDisk(bool on) { m_syncToDisk = on; }
     bool syncToDisk() const { return m_syncToDisk; }
 
-    // Adds an entry at severity Information. Line breaks in the fields become blanks, so a received text can never
-    // split or forge a record. Throws ChatLogError when the file cannot be written; the entry stays in the list.
-    void add(const QString& time, const QString& title, const QString& description);
-    void add(const QString& time, const QString& title, const QString& description, LogSeverity severity);
+    // Adds a record at severity Information, then writes what waits. Line breaks and other control characters but
+    // the tab in the fields become blanks, so a received text can never split or forge a record, and a description
+    // that begins with ">" gets a blank in front so that it reads back as it was (see sanitizedDescription()). The
+    // record is in records() whatever the outcome.
+    WriteStatus add(const QString& time, const QString& title, const QString& description);
+    WriteStatus add(const QString& time, const QString& title, const QString& description, LogSeverity severity);
+
+    // Writes the waiting records without adding one (a retry on a timer, a last try at shut-down).
+    WriteStatus writePending();
+
+    // True from a Failed outcome until the next Recovered one; writeError() then names the file and the reason
+    // of the last failure, and is empty while writing works.
+    bool writeFailing() const { return m_writeFailing; }
+    QString writeError() const { return m_writeError; }
+    // Records in the list that are not in the file yet.
+    std::size_t pendingCount() const { return m_records.size() - m_written; }
 
     const std::vector<ChatLogRecord>& records() const { return m_records; }
 
 private:
-    void save(const QByteArray& newLine);
-    void append(const QByteArray& line);
-    void openForAppend();
-    bool appendFileStillInStep() const;
-    void closeAppendFile();
-    void rewriteWhole();
-    void makeFolder() const;
-    [[noreturn]] void failWrite(const QString& reason) const;
+    WriteStatus outcome(bool written, const QString& error);
+    bool writeWaiting(QString* error);
+    bool openIfNeeded(QString* error);
+    bool open(QString* error);
+    bool fileStillOurs();
+    bool appendBytes(const QByteArray& bytes, QString* error);
+    void takeBackPartialWrite(qint64 written);
+    bool makeFolder(QString* error) const;
+    QString writeFailure(const QString& reason) const;
+    void close();
 
     std::vector<ChatLogRecord> m_records;
+    std::size_t m_written = 0; // records before this index are in the file
     QString m_fileName;
     bool m_autoSave = false;
     bool m_syncToDisk = true;
-    // True while the file holds exactly the formatted list, m_fileSize bytes long (a missing file counts as empty).
-    bool m_fileInStep = false;
-    qint64 m_fileSize = 0;
-    // Kept open between entries so that an entry costs one write, not a path look-up and an open.
-    std::unique_ptr<QFile> m_appendFile;
+    bool m_writeFailing = false;
+    QString m_writeError;
+    // Kept open between entries so that an entry costs one look-up by name and one write.
+    std::unique_ptr<QFile> m_file;
     QByteArray m_encodedFileName;
-    quint64 m_appendDevice = 0;
-    quint64 m_appendInode = 0;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+    qint64 m_fileSize = 0; // what the open file holds after our last write
+    bool m_tailOpen = false; // the file ends inside a line: the next write starts with CR LF
 };

@@ -1,6 +1,8 @@
 #include "chat/ChatLogFormat.h"
 
-#include <QStringDecoder>
+#include "platform/TextEncoding.h"
+
+#include <algorithm>
 
 namespace ChatLogFormat {
 
@@ -86,10 +88,42 @@ void replaceLineBreaks(QString& text)
     text.replace(u'\n', u' ');
 }
 
+void blankControlCharacters(QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\t' && c.category() == QChar::Other_Control)
+            text[i] = u' ';
+    }
+}
+
+// Where a UTF-8 character that the end of the bytes cut short begins, or -1 when the bytes do not end inside one.
+qsizetype cutCharacterStart(QByteArrayView bytes)
+{
+    const qsizetype size = bytes.size();
+    for (qsizetype back = 1; back <= 3 && back <= size; ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[size - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // a continuation byte: the lead byte is further back
+        const qsizetype length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC2 ? 2 : 1;
+        return length > back ? size - back : -1;
+    }
+    return -1;
+}
+
 bool isAscii(const QString& text)
 {
     for (QChar c : text) {
         if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    for (char byte : bytes) {
+        if (static_cast<unsigned char>(byte) >= 0x80)
             return false;
     }
     return true;
@@ -134,7 +168,7 @@ QByteArray formatLine(const ChatLogRecord& record)
     line += u'>';
     line += record.description;
     line += QStringLiteral("\r\n");
-    return line.toLocal8Bit();
+    return line.toUtf8();
 }
 
 std::optional<ChatLogRecord> parseLine(QStringView line)
@@ -154,17 +188,59 @@ QString sanitizedField(const QString& text)
 {
     QString field = text;
     replaceLineBreaks(field);
+    blankControlCharacters(field);
     if (isAscii(field))
         return field;
-    return QString::fromLocal8Bit(field.toLocal8Bit());
+    return QString::fromUtf8(field.toUtf8());
+}
+
+QString sanitizedDescription(const QString& text)
+{
+    QString description = sanitizedField(text);
+    if (description.startsWith(u'>'))
+        description.prepend(u' ');
+    return description;
+}
+
+QString decodeLine(QByteArrayView bytes, bool* wasUtf8)
+{
+    std::optional<QString> text = TextEncoding::decodeUtf8(bytes);
+    if (!text) {
+        const qsizetype cut = cutCharacterStart(bytes);
+        const QByteArrayView whole = bytes.first(std::max<qsizetype>(cut, 0));
+        if (cut > 0 && !isAscii(whole) && (text = TextEncoding::decodeUtf8(whole)))
+            *text += QChar::ReplacementCharacter;
+    }
+    if (wasUtf8)
+        *wasUtf8 = text.has_value();
+    return text ? std::move(*text) : TextEncoding::decodeWindows1252(bytes);
 }
 
 QString decodeFile(const QByteArray& bytes, bool* hadErrors)
 {
-    QStringDecoder decoder(QStringDecoder::System, QStringConverter::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
+    // Almost every log is UTF-8 throughout: one pass over the whole file.
+    if (std::optional<QString> text = TextEncoding::decodeUtf8(bytes)) {
+        if (hadErrors)
+            *hadErrors = false;
+        return std::move(*text);
+    }
     if (hadErrors)
-        *hadErrors = decoder.hasError();
+        *hadErrors = true;
+    // CR and LF are the same single bytes in both readings and never part of a UTF-8 character, so the lines can
+    // be cut before they are decoded.
+    QString text;
+    text.reserve(bytes.size());
+    const qsizetype size = bytes.size();
+    qsizetype start = 0;
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        text += decodeLine(QByteArrayView(bytes).sliced(start, end - start));
+        if (end < size)
+            text += QLatin1Char(bytes[end]);
+        start = end + 1;
+    }
     return text;
 }
 

@@ -91,6 +91,27 @@ private slots:
         QCOMPARE(f.widget<QSlider>(QStringLiteral("TrackBarVolume"))->value(), -100);
     }
 
+    void volumeOfAnySizeInTheFile_givesTaggedSpeechALevelFrom0To100_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("slider");
+        QTest::addColumn<QString>("tag");
+        QTest::newRow("smallest integer") << QByteArray("-2147483648") << -100 << "<volume level=\"100\">x</volume>";
+        QTest::newRow("beyond the bar") << QByteArray("-150") << -100 << "<volume level=\"100\">x</volume>";
+        QTest::newRow("on the bar") << QByteArray("-40") << -40 << "<volume level=\"40\">x</volume>";
+    }
+
+    void volumeOfAnySizeInTheFile_givesTaggedSpeechALevelFrom0To100()
+    {
+        QFETCH(QByteArray, stored);
+        FormFixture f;
+        writeSettings(f, "[Corvane]\r\nVolumeLevel=" + stored + "\r\n");
+        f.startUp();
+        QTEST(f.widget<QSlider>(QStringLiteral("TrackBarVolume"))->value(), "slider");
+        f.form->announcer().SpeakWithVolume(QStringLiteral("x"));
+        QTEST(f.voice.spoken.constLast().text, "tag");
+    }
+
     void unreadableValueStopsTheLoadThere()
     {
         FormFixture f;

@@ -19,8 +19,15 @@ private slots:
     void roundTrip_givesBackTheRecord();
     void sanitizedField_keepsEveryRecordOnOneLine_data();
     void sanitizedField_keepsEveryRecordOnOneLine();
+    void sanitizedField_writesControlCharactersOtherThanTabAsBlanks_data();
+    void sanitizedField_writesControlCharactersOtherThanTabAsBlanks();
+    void sanitizedDescription_readsBackAsWritten_data();
+    void sanitizedDescription_readsBackAsWritten();
     void parseFile_reportsWhetherARewriteWouldChangeTheFile_data();
     void parseFile_reportsWhetherARewriteWouldChangeTheFile();
+    void decodeLine_readsUtf8ElseWindows1252_data();
+    void decodeLine_readsUtf8ElseWindows1252();
+    void parseFile_readsEachLineInItsOwnEncoding();
 };
 
 void TestChatLogFormat::formatLine_writesOneLineWithDoubledTitleSeparators_data()
@@ -38,9 +45,8 @@ void TestChatLogFormat::formatLine_writesOneLineWithDoubledTitleSeparators_data(
                                               << "c>d" << QByteArray("[1:02:03 PM]Warning>a>>b>>>c>d\r\n");
     QTest::newRow("error, empty fields") << "" << LogSeverity::Error << ""
                                          << "" << QByteArray("[]Error>>\r\n");
-    QTest::newRow("locale encoding") << "08:00:00" << LogSeverity::Information << "Connect"
-                                     << "Jos\u00e9 Q1AB"
-                                     << QByteArray("[08:00:00]Information>Connect>Jos\xc3\xa9 Q1AB\r\n");
+    QTest::newRow("UTF-8") << "08:00:00" << LogSeverity::Information << "Connect"
+                           << "Jos\u00e9 Q1AB" << QByteArray("[08:00:00]Information>Connect>Jos\xc3\xa9 Q1AB\r\n");
 }
 
 void TestChatLogFormat::formatLine_writesOneLineWithDoubledTitleSeparators()
@@ -160,7 +166,7 @@ void TestChatLogFormat::sanitizedField_keepsEveryRecordOnOneLine_data()
     QTest::newRow("forged record") << "hi\r\n[12:00:00]Error>Forged>x"
                                    << "hi [12:00:00]Error>Forged>x";
     QTest::newRow("lone surrogate becomes what the file gives back")
-        << QString(QChar(0xD800)) << QString::fromLocal8Bit(QString(QChar(0xD800)).toLocal8Bit());
+        << QString(QChar(0xD800)) << QString::fromUtf8(QString(QChar(0xD800)).toUtf8());
 }
 
 void TestChatLogFormat::sanitizedField_keepsEveryRecordOnOneLine()
@@ -174,6 +180,73 @@ void TestChatLogFormat::sanitizedField_keepsEveryRecordOnOneLine()
     const auto file = parseFile(formatLine(record));
     QCOMPARE(file.records.size(), std::size_t(1));
     QCOMPARE(file.records.front(), record);
+}
+
+void TestChatLogFormat::sanitizedField_writesControlCharactersOtherThanTabAsBlanks_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+
+    QTest::newRow("NUL") << QString::fromUtf8("a\0b", 3) << "a b";
+    QTest::newRow("escape sequence") << "\x1b[2Jhi"
+                                     << " [2Jhi";
+    QTest::newRow("bell, backspace, form feed, DEL") << "a\a\b\f\x7f"
+                                                     << "a    ";
+    QTest::newRow("C1 controls") << "a\u0085b\u009bc"
+                                 << "a b c";
+    QTest::newRow("tab kept") << "a\tb"
+                              << "a\tb";
+    QTest::newRow("CR LF still one blank") << QString::fromUtf8("a\r\n\0b", 5) << "a  b";
+    QTest::newRow("letters beyond ASCII kept") << "caf\u00e9 \u20ac"
+                                               << "caf\u00e9 \u20ac";
+}
+
+void TestChatLogFormat::sanitizedField_writesControlCharactersOtherThanTabAsBlanks()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QCOMPARE(sanitizedField(text), field);
+    const QByteArray line = formatLine({ QStringLiteral("10:00:00"), QStringLiteral("RxText"), sanitizedField(text) });
+    for (char byte : line.chopped(2))
+        QVERIFY2(byte == '\t' || static_cast<unsigned char>(byte) >= 0x20, "a control byte reached the file");
+}
+
+void TestChatLogFormat::sanitizedDescription_readsBackAsWritten_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("received chat") << "RxText"
+                                   << "Q1AB>hi"
+                                   << "Q1AB>hi";
+    QTest::newRow("text starting with >") << "RxText"
+                                          << ">hi"
+                                          << " >hi";
+    QTest::newRow("sent chat without a callsign") << "TxText"
+                                                  << "> hi"
+                                                  << " > hi";
+    QTest::newRow("only >") << "RxText"
+                            << ">>"
+                            << " >>";
+    QTest::newRow("title ending in >") << "a>"
+                                       << ">b"
+                                       << " >b";
+    QTest::newRow("line break then >") << "RxText"
+                                       << "\n>x"
+                                       << " >x";
+}
+
+void TestChatLogFormat::sanitizedDescription_readsBackAsWritten()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(QString, description);
+    QCOMPARE(sanitizedDescription(text), description);
+    const ChatLogRecord record { QStringLiteral("10:00:00"), title, sanitizedDescription(text) };
+    const auto back = parseLine(QString::fromUtf8(formatLine(record)).chopped(2));
+    QVERIFY(back.has_value());
+    QCOMPARE(*back, record);
 }
 
 void TestChatLogFormat::parseFile_reportsWhetherARewriteWouldChangeTheFile_data()
@@ -196,6 +269,8 @@ void TestChatLogFormat::parseFile_reportsWhetherARewriteWouldChangeTheFile_data(
     QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbf[a]Information>b>c\r\n") << 1 << false;
     QTest::newRow("invalid UTF-8") << QByteArray("[a]Information>b>\xff\r\n") << 1 << false;
     QTest::newRow("UTF-8 text") << QByteArray("[a]Information>b>\xc3\xa9\r\n") << 1 << true;
+    QTest::newRow("Windows-1252 text") << QByteArray("[a]Information>b>caf\xe9\r\n") << 1 << false;
+    QTest::newRow("torn UTF-8 character") << QByteArray("[a]Information>b>c\r\n\xe3") << 1 << false;
 }
 
 void TestChatLogFormat::parseFile_reportsWhetherARewriteWouldChangeTheFile()
@@ -208,6 +283,50 @@ void TestChatLogFormat::parseFile_reportsWhetherARewriteWouldChangeTheFile()
     for (const ChatLogRecord& record : file.records)
         rewritten += formatLine(record);
     QCOMPARE(rewritten == bytes, file.canonical);
+}
+
+void TestChatLogFormat::decodeLine_readsUtf8ElseWindows1252_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("utf8");
+
+    QTest::newRow("ASCII") << QByteArray("[1]Information>a>b") << "[1]Information>a>b" << true;
+    QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9 \xe2\x82\xac") << "caf\u00e9 \u20ac" << true;
+    QTest::newRow("Windows-1252 letter") << QByteArray("caf\xe9") << "caf\u00e9" << false;
+    QTest::newRow("Windows-1252 punctuation")
+        << QByteArray("\x80 \x93q\x94 \x85 \x99") << "\u20ac \u201cq\u201d \u2026 \u2122" << false;
+    QTest::newRow("unassigned bytes keep their number")
+        << QByteArray("\x81\x8d\x8f\x90\x9d") << "\u0081\u008d\u008f\u0090\u009d" << false;
+    QTest::newRow("Latin-1 half") << QByteArray("\xa0\xc4\xff") << "\u00a0\u00c4\u00ff" << false;
+    QTest::newRow("UTF-8 and a stray byte") << QByteArray("\xc3\xa9 \xe9 x") << "\u00c3\u00a9 \u00e9 x" << false;
+    QTest::newRow("UTF-8 cut inside its last character")
+        << QByteArray("Q1AB>\xe6\x97\xa5\xe6\x9c\xac\xe6\x97") << "Q1AB>\u65e5\u672c\ufffd" << true;
+    QTest::newRow("a cut lead byte alone is Windows-1252") << QByteArray("\xe3") << "\u00e3" << false;
+    QTest::newRow("Windows-1252 line ending in a lead byte") << QByteArray("voil\xe0") << "voil\u00e0" << false;
+    QTest::newRow("byte-order mark kept") << QByteArray("\xef\xbb\xbf[") << QString(QChar(0xFEFF)) + "[" << true;
+    QTest::newRow("empty") << QByteArray() << "" << true;
+}
+
+void TestChatLogFormat::decodeLine_readsUtf8ElseWindows1252()
+{
+    QFETCH(QByteArray, bytes);
+    bool utf8 = false;
+    QTEST(decodeLine(bytes, &utf8), "text");
+    QTEST(utf8, "utf8");
+}
+
+void TestChatLogFormat::parseFile_readsEachLineInItsOwnEncoding()
+{
+    const auto file = parseFile("[1]Information>RxText>Q1AB>caf\xe9\r\n"
+                                "[2]Information>RxText>Q1AB>caf\xc3\xa9\r\n"
+                                "[3]Information>RxText>Q1AB>\x93hi\x94\n"
+                                "[4]Information>RxText>Q1AB>\xe6\x97\xa5\xe6\x97");
+    QCOMPARE(file.records.size(), std::size_t(4));
+    QCOMPARE(file.records[0].description, QStringLiteral("Q1AB>caf\u00e9"));
+    QCOMPARE(file.records[1].description, QStringLiteral("Q1AB>caf\u00e9"));
+    QCOMPARE(file.records[2].description, QStringLiteral("Q1AB>\u201chi\u201d"));
+    QCOMPARE(file.records[3].description, QStringLiteral("Q1AB>\u65e5\ufffd"));
 }
 
 QTEST_GUILESS_MAIN(TestChatLogFormat)

@@ -53,8 +53,12 @@ private slots:
     void lineBreaksInWrittenText_data();
     void lineBreaksInWrittenText();
     void trailingBlankLostAfterReload();
+    void repeatsKept_readsAndWritesGoToTheFirstOccurrence();
     void encodingKeptOnSave_data();
     void encodingKeptOnSave();
+    void windows1252File_isWrittenBackInWindows1252_data();
+    void windows1252File_isWrittenBackInWindows1252();
+    void windows1252_everyByteRoundTrips();
     void missingFileGivesEmptyCopy();
     void newFileInMissingFolder();
     void commentGoneAfterSave();
@@ -112,8 +116,10 @@ void TestIniFile::readingRules_data()
                                      << "l" << true << "x";
     QTest::newRow("repeated key: first wins") << QByteArray("[S]\nk=1\nK=2\n") << "S"
                                               << "k" << true << "1";
-    QTest::newRow("repeated section merges") << QByteArray("[S]\nk=1\n[T]\n[s]\nj=2\n") << "S"
-                                             << "j" << true << "2";
+    QTest::newRow("key of a repeated section") << QByteArray("[S]\nk=1\n[T]\n[s]\nj=2\n") << "S"
+                                               << "j" << true << "2";
+    QTest::newRow("repeated key in a repeated section: first wins") << QByteArray("[s]\nk=1\n[S]\nk=2\n") << "S"
+                                                                    << "k" << true << "1";
 }
 
 void TestIniFile::readingRules()
@@ -148,8 +154,9 @@ void TestIniFile::writtenCopy_data()
         << QByteArray("[S]\nlonely") << QByteArray("[S]\r\nlonely=\r\n\r\n");
     QTest::newRow("section without keys kept")
         << QByteArray("[S]\n[T]\nk=v") << QByteArray("[S]\r\n\r\n[T]\r\nk=v\r\n\r\n");
-    QTest::newRow("repeats folded into the first")
-        << QByteArray("[S]\nk=1\n[T]\n[s]\nK=2\nj=3") << QByteArray("[S]\r\nk=1\r\nj=3\r\n\r\n[T]\r\n\r\n");
+    QTest::newRow("repeats kept where they stand")
+        << QByteArray("[S]\nk=1\nk=0\n[T]\n[s]\nK=2\nj=3")
+        << QByteArray("[S]\r\nk=1\r\nk=0\r\n\r\n[T]\r\n\r\n[s]\r\nK=2\r\nj=3\r\n\r\n");
 }
 
 void TestIniFile::writtenCopy()
@@ -336,6 +343,29 @@ void TestIniFile::trailingBlankLostAfterReload()
     QCOMPARE(loaded(ini.serialized()).readString(QStringLiteral("AbsentMsg"), {}), message.trimmed());
 }
 
+void TestIniFile::repeatsKept_readsAndWritesGoToTheFirstOccurrence()
+{
+    const QByteArray file("[Corvane]\r\nLeft=1\r\nleft=2\r\n\r\n"
+                          "[Other]\r\nx=1\r\n\r\n"
+                          "[corvane]\r\nLeft=3\r\nTop=4\r\n\r\n");
+    IniFile ini = loaded(file);
+    QCOMPARE(ini.serialized(), file);
+    QCOMPARE(ini.sections().size(), 3);
+    QCOMPARE(ini.sectionNames(), QStringList({ "Corvane", "Other" }));
+    QCOMPARE(ini.keyNames(QStringLiteral("CORVANE")), QStringList({ "Left", "Top" }));
+    QCOMPARE(ini.readInteger(QStringLiteral("left"), 0), 1);
+    QCOMPARE(ini.readInteger(QStringLiteral("Top"), 0), 4);
+
+    ini.writeInteger(QStringLiteral("Left"), 9);
+    ini.writeInteger(QStringLiteral("Top"), 8);
+    ini.writeInteger(QStringLiteral("Width"), 7);
+    QCOMPARE(ini.serialized(),
+             QByteArray("[Corvane]\r\nLeft=9\r\nleft=2\r\nWidth=7\r\n\r\n"
+                        "[Other]\r\nx=1\r\n\r\n"
+                        "[corvane]\r\nLeft=3\r\nTop=8\r\n\r\n"));
+    QCOMPARE(loaded(ini.serialized()).sections(), ini.sections());
+}
+
 void TestIniFile::encodingKeptOnSave_data()
 {
     QTest::addColumn<QByteArray>("mark");
@@ -373,6 +403,63 @@ void TestIniFile::encodingKeptOnSave()
     QVERIFY(!written.startsWith("\xEF\xBB\xBF") || !mark.isEmpty());
     QCOMPARE(QString(QStringDecoder(textEncoding)(written.mid(mark.size()))),
              QStringLiteral("[Corvane]\r\nAbsentMsg=Grüße ☺\r\nCallsign1=Ω1ÄB\r\n\r\n"));
+}
+
+void TestIniFile::windows1252File_isWrittenBackInWindows1252_data()
+{
+    QTest::addColumn<QString>("written"); // AbsentMsg after the load; empty: no write
+    QTest::addColumn<QByteArray>("storedBytes");
+    QTest::addColumn<QString>("readBack");
+
+    QTest::newRow("unchanged file") << QString() << QByteArray("caf\xE9 \x80\x9C\x81")
+                                    << "caf\u00e9 \u20ac\u0153\u0081";
+    QTest::newRow("accented letters written") << "Gr\u00fc\u00dfe \u2013 \u20ac5"
+                                              << QByteArray("Gr\xFC\xDF"
+                                                            "e \x96 \x80"
+                                                            "5")
+                                              << "Gr\u00fc\u00dfe \u2013 \u20ac5";
+    QTest::newRow("what the code page lacks becomes ?") << "\u03a91\u00c4B \U0001F4E1"
+                                                        << QByteArray("?1\xC4"
+                                                                      "B ?")
+                                                        << "?1\u00c4B ?";
+}
+
+void TestIniFile::windows1252File_isWrittenBackInWindows1252()
+{
+    QFETCH(QString, written);
+    QFETCH(QByteArray, storedBytes);
+    QFETCH(QString, readBack);
+    const QString path = m_dir.filePath(QStringLiteral("windows-%1.ini").arg(QTest::currentDataTag()));
+    const QByteArray original("[Corvane]\r\nAbsentMsg=caf\xE9 \x80\x9C\x81\r\nCallsign1=Jos\xE9\r\n\r\n");
+    writeFile(path, original);
+
+    IniFile ini;
+    ini.setFileName(path);
+    ini.setDefaultSection(QStringLiteral("Corvane"));
+    QCOMPARE(ini.encoding(), IniFile::Encoding::Windows1252);
+    QCOMPARE(ini.readString(QStringLiteral("Callsign1"), {}), QStringLiteral("Jos\u00e9"));
+    if (!written.isNull())
+        ini.writeString(QStringLiteral("AbsentMsg"), written);
+    QCOMPARE(ini.readString(QStringLiteral("AbsentMsg"), {}), readBack);
+    QVERIFY(ini.save());
+
+    QCOMPARE(fileBytes(path), "[Corvane]\r\nAbsentMsg=" + storedBytes + "\r\nCallsign1=Jos\xE9\r\n\r\n");
+    IniFile reloaded;
+    reloaded.setFileName(path);
+    QCOMPARE(reloaded.encoding(), IniFile::Encoding::Windows1252);
+    QCOMPARE(reloaded.sections(), ini.sections());
+}
+
+void TestIniFile::windows1252_everyByteRoundTrips()
+{
+    QByteArray value;
+    for (int byte = 0x21; byte <= 0xFF; ++byte)
+        value += char(byte);
+    const QByteArray file = "[Corvane]\r\nk=" + value + "\r\n\r\n";
+    const IniFile ini = loaded(file);
+    QCOMPARE(ini.encoding(), IniFile::Encoding::Windows1252);
+    QCOMPARE(ini.readString(QStringLiteral("k"), {}).size(), value.size());
+    QCOMPARE(ini.serialized(), file);
 }
 
 void TestIniFile::missingFileGivesEmptyCopy()

@@ -17,3 +17,4 @@ corvane_add_test(NAME TestCloseEndToEnd SOURCES gui/TestCloseEndToEnd.cpp LIBS $
 add_dependencies(TestCloseEndToEnd EchoLink.exe)
 corvane_add_test(NAME TestStationMonitor SOURCES gui/TestStationMonitor.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestTransmitControl SOURCES gui/TestTransmitControl.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+corvane_add_test(NAME TestChatLogFailure SOURCES gui/TestChatLogFailure.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

@@ -96,6 +96,10 @@ void TmainForm::buildControllers()
     m_panes = std::make_unique<ChatPanes>(redtChat, redtStation);
     m_announcer->setFailureReporter([this](const QString& line) { m_panes->AddChatLineQuietly(line); });
     m_journal = std::make_unique<ChatJournal>(clock);
+    m_journal->setReporter([this](const QString& paneLine, const QString& spoken) {
+        m_panes->AppendChatLine(paneLine);
+        m_announcer->SpeakToMeNow(spoken);
+    });
     m_commands = std::make_unique<CommandDecoder>();
     m_away = std::make_unique<AwayReply>(clock);
     m_keys = std::make_unique<KeyboardMap>(clock);

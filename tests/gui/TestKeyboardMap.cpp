@@ -1,0 +1,4 @@
+#include <QTest>
+class TestKeyboardMap : public QObject { Q_OBJECT };
+QTEST_MAIN(TestKeyboardMap)
+#include "TestKeyboardMap.moc"

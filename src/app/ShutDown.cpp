@@ -22,20 +22,6 @@ ShutDown::ShutDown(const ShutDownParts& parts, QObject* parent)
 {
 }
 
-// The count-down runs 18 seconds although the spoken warning says 15.
-void ShutDown::startCountDown()
-{
-    m_shutdownPending = true;
-    m_shutDownTimer->setInterval(18000);
-    m_shutDownTimer->start();
-}
-
-void ShutDown::cancelCountDown()
-{
-    m_shutDownTimer->stop();
-    m_shutdownPending = false;
-}
-
 void ShutDown::FormClose()
 {
     StartUp& startUp = m_parts.startUp;

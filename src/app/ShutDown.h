@@ -51,9 +51,6 @@ public:
     Timer& shutdownTimer2() { return *m_shutdownTimer2; }
     bool shutdownPending() const { return m_shutdownPending; }
     void setShutdownPending(bool pending) { m_shutdownPending = pending; }
-    // F12: the power-off is pending and ShutDownTimer counts down; a second F12 cancels it.
-    void startCountDown();
-    void cancelCountDown();
 
     void FormClose();
     void elEchoLinkSessionClosing();

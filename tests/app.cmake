@@ -18,3 +18,6 @@ add_dependencies(TestCloseEndToEnd EchoLink.exe)
 corvane_add_test(NAME TestStationMonitor SOURCES gui/TestStationMonitor.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestTransmitControl SOURCES gui/TestTransmitControl.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestChatLogFailure SOURCES gui/TestChatLogFailure.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+# The key preview and the function-key map through the real widgets.
+corvane_add_test(NAME TestKeyPreview SOURCES gui/TestKeyPreview.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+corvane_add_test(NAME TestKeyboardMap SOURCES gui/TestKeyboardMap.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

@@ -66,6 +66,7 @@ TmainForm::TmainForm(const MainFormServices& services, QWidget* parent)
     wireWidgets();
     wireTimers();
     wireSession();
+    wireKeys();
     resize(1024, 736);
 }
 
@@ -73,6 +74,7 @@ TmainForm::~TmainForm()
 {
     // Controllers go before the widgets they show in.
     m_session->release();
+    m_keyPreviewFilter.reset();
     m_shutDown.reset();
     m_startUp.reset();
     m_settings.reset();
@@ -102,7 +104,8 @@ void TmainForm::buildControllers()
     });
     m_commands = std::make_unique<CommandDecoder>();
     m_away = std::make_unique<AwayReply>(clock);
-    m_keys = std::make_unique<KeyboardMap>(clock);
+    m_keys = std::make_unique<KeyboardMap>(KeyboardMapParts { *m_announcer, *m_options, *m_display, platform, clock,
+                                                              static_cast<KeyboardMapView&>(*this) });
     m_chatLine
         = std::make_unique<ChatLine>(ChatLineParts { *m_roster, session, *m_announcer, *m_options, *m_panes, *m_journal,
                                                      *m_commands, clock, static_cast<ChatLineView&>(*this) });
@@ -164,7 +167,7 @@ void TmainForm::wireWidgets()
             [this](const QString& link) { guarded([&] { openLink(link); }); });
     connect(m_connections.get(), &ConnectionControl::stationConnected, this, [this] { m_away->stationConnected(); });
 
-    for (QWidget* w : std::initializer_list<QWidget*> { edtChat, FocusToFrontCheckBox, TrackBarVolume })
+    for (QWidget* w : std::initializer_list<QWidget*> { FocusToFrontCheckBox, TrackBarVolume })
         w->installEventFilter(this);
 }
 
@@ -229,20 +232,8 @@ bool TmainForm::eventFilter(QObject* watched, QEvent* event)
             guarded([this] { m_options->FocusToFrontCheckBoxEnter(); });
         return false;
     }
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == edtChat) {
-            QChar typed;
-            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-                typed = QChar(u'\r');
-            else if (!key->text().isEmpty())
-                typed = key->text().at(0);
-            if (!typed.isNull())
-                guarded([&] { m_chatLine->edtChatKeyPress(typed); });
-        }
-        // A typed space on the Focus box goes no further than the box's own toggling, which Qt does itself.
-        return false;
-    }
+    // Typed characters reach the edit lines' handlers through the key preview (MainFormKeys.cpp). A typed
+    // space on the Focus box goes no further than the box's own toggling, which Qt does itself.
     if (event->type() == QEvent::KeyRelease && watched == TrackBarVolume) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/KeyPreview.h"
 #include "app/ShutDown.h"
 #include "app/StartUp.h"
 #include "chat/ChatLine.h"
@@ -7,6 +8,7 @@
 #include "echolink/StationMonitor.h"
 #include "echolink/TransmitControl.h"
 #include "speech/DisplaySettings.h"
+#include "speech/KeyboardMap.h"
 #include "speech/OptionBoxes.h"
 
 #include <QMainWindow>
@@ -36,7 +38,6 @@ class Clock;
 class CommandDecoder;
 class ConnectionControl;
 class EchoLinkSession;
-class KeyboardMap;
 class Platform;
 class PowerControl;
 class SessionLink;
@@ -68,7 +69,9 @@ class TmainForm : public QMainWindow,
                   private TransmitView,
                   private StationMonitorView,
                   private StartUpView,
-                  private ShutDownView
+                  private ShutDownView,
+                  private KeyboardMapView,
+                  private KeyPreviewTarget
 {
     Q_OBJECT
 public:
@@ -147,6 +150,32 @@ private:
     void setFontSizeRange(int minimum, int maximum) override;
     // ShutDownView
     void closeWindow() override;
+    // KeyboardMapView (MainFormKeys.cpp)
+    bool isConnected() const override;
+    QString conferenceCalls() const override;
+    QString lastStation() const override;
+    QString lastChatText() const override;
+    QString lastAlarmText() const override;
+    QString stationPaneText() const override;
+    void focusControl(const QString& objectName) override;
+    QString absentLineText() const override;
+    bool remoteEnabled() const override;
+    void setRemoteEnabled(bool on) override;
+    quint32 chatPaneTextColor() const override;
+    void setChatPaneTextColor(quint32 bgr) override;
+    void disconnectAll() override;
+    void reConnect() override;
+    void saveSettings() override;
+    bool shutdownPending() const override;
+    void startShutDownCountDown() override;
+    void cancelShutDownCountDown() override;
+    // KeyPreviewTarget (MainFormKeys.cpp)
+    bool keyPreviewOn() const override { return m_keyPreview; }
+    bool previewKeyDown(QWidget* receiver, int qtKey, Qt::KeyboardModifiers modifiers) override;
+    void keyPress(QWidget* receiver, const QString& character) override;
+    void previewKeyUp(QWidget* receiver) override;
+    KeyboardMap::Focus keyFocus(const QWidget* receiver) const;
+    void wireKeys();
 
     void buildControls();
     void buildTopRow(QWidget* central, class QVBoxLayout* layout);
@@ -220,6 +249,7 @@ private:
     std::unique_ptr<SettingsController> m_settings;
     std::unique_ptr<StartUp> m_startUp;
     std::unique_ptr<ShutDown> m_shutDown;
+    std::unique_ptr<KeyPreview> m_keyPreviewFilter;
 
     quint32 m_color = 0;
     bool m_keyPreview = false;

@@ -40,11 +40,11 @@ void ChatLine::connectTo(const QString& text)
     }
 }
 
-void ChatLine::edtChatKeyPress(QChar key)
+void ChatLine::edtChatKeyPress(const QString& key)
 {
     const QString text = m_parts.view.chatLineText();
     const bool connected = m_parts.roster.isConnected();
-    if (key == QChar(u'\r')) {
+    if (key == u"\r") {
         if (text.startsWith(QLatin1Char('/'))) {
             m_parts.commands.CmdDecode(text);
             return;
@@ -63,10 +63,10 @@ void ChatLine::edtChatKeyPress(QChar key)
     // Common tail for every key that was not a command or a refused call.
     if (!text.isEmpty() && !m_parts.roster.isConnected())
         m_parts.view.setReConnectEnabled(true);
-    if (key == QChar(u' ') && text.isEmpty() && m_parts.roster.isConnected())
+    if (key == u" " && text.isEmpty() && m_parts.roster.isConnected())
         m_parts.view.pressTransmit();
     if (m_parts.options.keyboardSpeak()) {
-        const bool spaceInQso = key == QChar(u' ') && m_parts.roster.isConnected();
+        const bool spaceInQso = key == u" " && m_parts.roster.isConnected();
         if (!spaceInQso || !text.isEmpty())
             KeyBoardSpeak(key);
     }
@@ -102,7 +102,7 @@ void ChatLine::Button2Click()
     m_parts.view.showChatLog();
 }
 
-void ChatLine::KeyBoardSpeak(QChar key)
+void ChatLine::KeyBoardSpeak(const QString& key)
 {
     if (m_keyEcho)
         m_keyEcho(key);

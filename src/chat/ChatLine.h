@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QChar>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -54,14 +53,16 @@ public:
     const QString& lastChatText() const { return m_lastChatText; }
     Timer& clearTextTimer() { return *m_timerClearText; }
     // The key echo of typed characters; set by the keyboard map.
-    void setKeyEcho(std::function<void(QChar)> echo) { m_keyEcho = std::move(echo); }
+    void setKeyEcho(std::function<void(const QString&)> echo) { m_keyEcho = std::move(echo); }
 
-    void edtChatKeyPress(QChar key);
+    // key is the one character the line is about to receive (a surrogate pair kept whole): a printable
+    // character, a space, carriage return for Enter or the Backspace character.
+    void edtChatKeyPress(const QString& key);
     void elEchoLinkSessionChatTextReceived(const QString& text);
     void btnChatClearClick();
     void TimerClearTextTimer();
     void Button2Click();
-    void KeyBoardSpeak(QChar key);
+    void KeyBoardSpeak(const QString& key);
 
 private:
     void sendChat(const QString& text);
@@ -69,6 +70,6 @@ private:
 
     ChatLineParts m_parts;
     Timer* m_timerClearText;
-    std::function<void(QChar)> m_keyEcho;
+    std::function<void(const QString&)> m_keyEcho;
     QString m_lastChatText;
 };

@@ -1,10 +1,245 @@
 #include "speech/KeyboardMap.h"
 
 #include "platform/Clock.h"
+#include "platform/EventLoop.h"
+#include "platform/Platform.h"
+#include "speech/Announcer.h"
+#include "speech/ColorSchemes.h"
+#include "speech/DisplaySettings.h"
+#include "speech/OptionBoxes.h"
 
-KeyboardMap::KeyboardMap(Clock& clock, QObject* parent)
+using KeyMap::KeyAction;
+
+KeyboardMap::KeyboardMap(const KeyboardMapParts& parts, QObject* parent)
     : QObject(parent)
-    , m_timerCheckBoxTimeOut(new Timer(clock, 10000, this))
-    , m_timerF9TimeOut(new Timer(clock, 600000, this))
+    , m_parts(parts)
+    , m_timerCheckBoxTimeOut(new Timer(parts.clock, KeyMap::CheckBoxTimeOutMs, this))
+    , m_timerF9TimeOut(new Timer(parts.clock, KeyMap::RemoteTimeOutMs, this))
 {
+}
+
+bool KeyboardMap::FormKeyDown(int qtKey, Qt::KeyboardModifiers modifiers, Focus focus)
+{
+    KeyMap::KeyContext context;
+    context.isConnected = m_parts.view.isConnected();
+    context.speakMessage = m_parts.options.speakMessage();
+    context.volumeBarHasFocus = focus == Focus::VolumeBar;
+    const KeyMap::KeyOutcome outcome = KeyMap::keyDown(qtKey, modifiers, context);
+    run(outcome.action, focus);
+    return outcome.consumed;
+}
+
+void KeyboardMap::run(KeyAction action, Focus focus)
+{
+    switch (action) {
+    case KeyAction::None:
+        return;
+    case KeyAction::SpeakHelp:
+        return speakHelp();
+    case KeyAction::SpeakStationInfo:
+        return speakStationInfo();
+    case KeyAction::BackspaceFeedback:
+        return backspaceFeedback(focus);
+    case KeyAction::SpeakConference:
+        return m_parts.announcer.SpeakCallSign(m_parts.view.conferenceCalls());
+    case KeyAction::SpeakLastStation:
+        return speakLastStation();
+    case KeyAction::SpeakLastTexts:
+        return speakLastTexts();
+    case KeyAction::OptionAway:
+    case KeyAction::OptionSpeak:
+    case KeyAction::OptionButtonAnnounce:
+    case KeyAction::OptionKeySpeak:
+        return optionKey(action);
+    case KeyAction::ToggleRemoteCommands:
+        return toggleRemoteCommands();
+    case KeyAction::NextColorScheme:
+        return nextColorScheme();
+    case KeyAction::ToggleShutDown:
+        return toggleShutDown();
+    case KeyAction::DisconnectAll:
+        return m_parts.view.disconnectAll();
+    case KeyAction::ReConnect:
+        return m_parts.view.reConnect();
+    case KeyAction::SpeakTime:
+        return speakTime();
+    }
+}
+
+void KeyboardMap::FormKeyUp()
+{
+    m_chatTextAtKeyUp = m_parts.view.chatLineText();
+    m_absentTextAtKeyUp = m_parts.view.absentLineText();
+}
+
+void KeyboardMap::speakHelp()
+{
+    for (const QString& sentence : KeyMap::helpSentences())
+        m_parts.announcer.SpeakToMeNow(sentence);
+}
+
+void KeyboardMap::speakStationInfo()
+{
+    m_parts.platform.beep();
+    m_parts.announcer.SpeakToMeNow(KeyMap::StationInfoIntro);
+    m_parts.announcer.SpeakStationInfo(m_parts.view.stationPaneText());
+}
+
+void KeyboardMap::speakLastStation()
+{
+    const QString last = m_parts.view.lastStation();
+    if (last.isEmpty())
+        return;
+    m_parts.announcer.SpeakCallSign(last);
+    m_parts.announcer.SpeakToMeNow(KeyMap::LastStationSuffix);
+}
+
+void KeyboardMap::speakLastTexts()
+{
+    // The speech operations skip empty texts themselves.
+    m_parts.announcer.SpeakToMeNow(m_parts.view.lastChatText());
+    m_parts.announcer.SpeakToMeNow(m_parts.view.lastAlarmText());
+}
+
+// The box announces itself on gaining the focus (which purges what was being said); the key's sentence
+// follows. Each press gives the operator ten more seconds to toggle the box with Space.
+void KeyboardMap::optionKey(KeyAction action)
+{
+    const KeyMap::OptionKey key = KeyMap::optionKey(action);
+    m_timerCheckBoxTimeOut->stop();
+    m_parts.view.focusControl(key.checkBox);
+    m_parts.announcer.SpeakToMeNow(key.sentence);
+    m_timerCheckBoxTimeOut->start();
+}
+
+void KeyboardMap::TimerCheckBoxTimeOutTimer()
+{
+    m_timerCheckBoxTimeOut->stop();
+    m_parts.view.focusHomeControl();
+}
+
+void KeyboardMap::toggleRemoteCommands()
+{
+    KeyboardMapView& view = m_parts.view;
+    if (view.remoteEnabled()) {
+        view.setRemoteEnabled(false);
+        m_parts.announcer.SpeakToMeNow(KeyMap::RemoteDisabledText);
+        view.setChatPaneTextColor(m_remoteSavedChatColor);
+        m_timerF9TimeOut->stop();
+        return;
+    }
+    view.setRemoteEnabled(true);
+    m_remoteSavedChatColor = view.chatPaneTextColor();
+    m_parts.announcer.SpeakToMeNow(KeyMap::RemoteEnabledText);
+    view.setChatPaneTextColor(KeyMap::RemoteChatColor);
+    m_timerF9TimeOut->start();
+}
+
+// Ten minutes after F9 enabled them, however much they were used since.
+void KeyboardMap::TimerF9TimeOutTimer()
+{
+    m_timerF9TimeOut->stop();
+    m_parts.view.setRemoteEnabled(false);
+    m_parts.announcer.SpeakToMeNow(KeyMap::RemoteTimeOutText);
+    m_parts.view.setChatPaneTextColor(m_remoteSavedChatColor);
+}
+
+// The number is saved with the other settings; nothing is said.
+void KeyboardMap::nextColorScheme()
+{
+    DisplaySettings& display = m_parts.display;
+    display.setColorSetNumber(ColorSchemes::nextSchemeNumber(display.colorSetNumber()));
+    display.ApplyColorScheme();
+    display.takeTalkingNowColor();
+    // The new colours are painted before the focus moves.
+    letPendingMessagesRun();
+    m_parts.view.focusChatLine();
+}
+
+// The count-down is longer than the warning says; what its end does belongs to the shut-down.
+void KeyboardMap::toggleShutDown()
+{
+    KeyboardMapView& view = m_parts.view;
+    if (view.shutdownPending()) {
+        m_parts.announcer.SpeakToMeNow(KeyMap::ShutDownCancelled);
+        view.cancelShutDownCountDown();
+        return;
+    }
+    view.saveSettings();
+    letPendingMessagesRun();
+    view.startShutDownCountDown();
+    m_parts.announcer.SpeakToMeNow(KeyMap::ShutDownWarning);
+    m_parts.announcer.SpeakToMeNow(KeyMap::ShutDownSeconds);
+}
+
+void KeyboardMap::speakTime()
+{
+    m_parts.announcer.SpeakToMeNow(KeyMap::TimeIntro + timeOfDayText(m_parts.clock));
+}
+
+namespace {
+KeyNames::BackspaceFocus backspaceFocus(KeyboardMap::Focus focus)
+{
+    switch (focus) {
+    case KeyboardMap::Focus::ChatLine:
+        return KeyNames::BackspaceFocus::ChatLine;
+    case KeyboardMap::Focus::AbsentLine:
+        return KeyNames::BackspaceFocus::AbsentLine;
+    case KeyboardMap::Focus::TextPane:
+        return KeyNames::BackspaceFocus::TextPane;
+    default:
+        return KeyNames::BackspaceFocus::Other;
+    }
+}
+} // namespace
+
+// At key-down, before the edit line removes the character: the character is the last one of the line as
+// it stood at the previous key release, wherever the caret is.
+void KeyboardMap::backspaceFeedback(Focus focus)
+{
+    const QString& textAtKeyUp = focus == Focus::AbsentLine ? m_absentTextAtKeyUp : m_chatTextAtKeyUp;
+    const KeyNames::BackspaceFeedback feedback = KeyNames::backspaceFeedback(
+        backspaceFocus(focus), textAtKeyUp, m_parts.options.keyboardSpeak(), m_parts.options.speakMessage());
+    if (focus == Focus::ChatLine)
+        m_chatDeletedChar = feedback.deletedChar;
+    else if (focus == Focus::AbsentLine)
+        m_absentDeletedChar = feedback.deletedChar;
+    say(feedback.speech);
+}
+
+void KeyboardMap::KeyBoardSpeak(const QString& key, Focus focus)
+{
+    bool nothingDeleted = false;
+    if (focus == Focus::ChatLine)
+        nothingDeleted = m_chatDeletedChar.isEmpty();
+    else if (focus == Focus::AbsentLine)
+        nothingDeleted = m_absentDeletedChar.isEmpty();
+    say(KeyNames::KeyBoardSpeak(key, nothingDeleted));
+}
+
+void KeyboardMap::edtAbsentKeyPress(const QString& key)
+{
+    if (!m_parts.options.keyboardSpeak())
+        return;
+    if (key == u" " && m_parts.view.absentLineText().isEmpty())
+        return;
+    KeyBoardSpeak(key, Focus::AbsentLine);
+}
+
+void KeyboardMap::say(const Utterances& speech)
+{
+    Announcer& announcer = m_parts.announcer;
+    for (const Utterance& u : speech) {
+        switch (u.op) {
+        case SpeakOp::Queued:
+            announcer.SpeakToMeNow(u.text);
+            break;
+        case SpeakOp::Purge:
+            announcer.SpeakToMeNowPurge(u.text);
+            break;
+        case SpeakOp::Sync:
+            announcer.SpeakToMeNowSync(u.text);
+            break;
+        }
+    }
 }

@@ -2,8 +2,10 @@
 // stations arrive and chat. Time for the start-up waits is virtual; the stand-in runs for real.
 #include "chat/ChatLog.h"
 #include "echolink/SocketSession.h"
+#include "speech/KeyMap.h"
 #include "util/FormFixture.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -156,6 +158,21 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.label("lblTalkingNow"), QStringLiteral(" Station Now Talking    > Q1AB Jo Smith\r"),
                                   10000);
         QCOMPARE(w.label("StatusBarPanel1"), QStringLiteral("Q1AB Jo Smith\r"));
+    }
+
+    void helpAndKeyEchoAreHeardThroughTheWindow()
+    {
+        Window w;
+        w.form->findChild<QCheckBox*>(QStringLiteral("KeySpeakCheckBox"))->setChecked(true);
+        w.chatLine()->setFocus();
+        w.voice.spoken.clear();
+        QTest::keyClick(w.chatLine(), Qt::Key_F1);
+        QCOMPARE(w.voice.texts(), KeyMap::helpSentences());
+
+        w.voice.spoken.clear();
+        QTest::keyClicks(w.chatLine(), QStringLiteral("a,"));
+        QCOMPARE(w.voice.texts(), (QStringList { "a", ",", "Comma" }));
+        QCOMPARE(w.chatLine()->text(), QStringLiteral("a,"));
     }
 };
 

@@ -2,7 +2,10 @@
 
 #include "app/ShutDown.h"
 #include "app/StartUp.h"
+#include "chat/AwayReply.h"
 #include "chat/ChatLine.h"
+#include "chat/CommandDecoder.h"
+#include "chat/MemoryButtons.h"
 #include "echolink/ConnectionView.h"
 #include "echolink/StationMonitor.h"
 #include "echolink/TransmitControl.h"
@@ -28,12 +31,10 @@ class QSplitter;
 class QTextBrowser;
 
 class Announcer;
-class AwayReply;
 class ChatJournal;
 class ChatPanes;
 class Panes;
 class Clock;
-class CommandDecoder;
 class ConnectionControl;
 class EchoLinkSession;
 class KeyboardMap;
@@ -68,7 +69,10 @@ class TmainForm : public QMainWindow,
                   private TransmitView,
                   private StationMonitorView,
                   private StartUpView,
-                  private ShutDownView
+                  private ShutDownView,
+                  private MemoryButtonsView,
+                  private AwayReplyView,
+                  private CommandView
 {
     Q_OBJECT
 public:
@@ -99,6 +103,7 @@ public:
     StationMonitor& stations() { return *m_stations; }
     AwayReply& away() { return *m_away; }
     CommandDecoder& commands() { return *m_commands; }
+    MemoryPanel& memories() { return *m_memories; }
     KeyboardMap& keys() { return *m_keys; }
     ShutDown& shutDown() { return *m_shutDown; }
 
@@ -147,6 +152,21 @@ private:
     void setFontSizeRange(int minimum, int maximum) override;
     // ShutDownView
     void closeWindow() override;
+    // MemoryButtonsView
+    void showMemoryCaption(int button, const QString& caption) override;
+    // AwayReplyView, CommandView
+    QString absentText() const override;
+    bool boxChecked(Box box) const override;
+    void setBoxChecked(Box box, bool checked) override;
+    void setAbsentText(const QString& text) override;
+    void setChatTextColor(quint32 bgr) override;
+    void setAlarmMsgAnnounce(bool on) override;
+    void setTimerBell(bool on) override;
+    void awaitFirstStationList() override;
+    bool saveSettings() override;
+    QCheckBox* optionBox(Box box) const;
+    void wireMemoryButtons();
+    bool filterMemoryButtonEvent(QPushButton* button, QEvent* event);
 
     void buildControls();
     void buildTopRow(QWidget* central, class QVBoxLayout* layout);
@@ -210,9 +230,10 @@ private:
     std::unique_ptr<DisplaySettings> m_display;
     std::unique_ptr<ChatPanes> m_panes;
     std::unique_ptr<ChatJournal> m_journal;
-    std::unique_ptr<CommandDecoder> m_commands;
+    std::unique_ptr<MemoryPanel> m_memories;
     std::unique_ptr<AwayReply> m_away;
     std::unique_ptr<KeyboardMap> m_keys;
+    std::unique_ptr<CommandDecoder> m_commands;
     std::unique_ptr<ChatLine> m_chatLine;
     std::unique_ptr<TransmitControl> m_transmit;
     std::unique_ptr<ConnectionControl> m_connections;

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/ControlTable.h"
 #include "app/Settings.h"
 #include "chat/AwayReply.h"
 #include "chat/ChatJournal.h"
@@ -102,13 +103,21 @@ void TmainForm::buildControllers()
         m_panes->AppendChatLine(paneLine);
         m_announcer->SpeakToMeNow(spoken);
     });
-    m_commands = std::make_unique<CommandDecoder>();
-    m_away = std::make_unique<AwayReply>(clock);
+    // The memory buttons reach connection control only when activated, so they can come before it.
+    m_memories = std::make_unique<MemoryPanel>(
+        MemoryButtonsParts { *m_announcer, *m_options, [this](const QString& call) { m_connections->DoConnect(call); },
+                             static_cast<MemoryButtonsView&>(*this) });
+    m_away = std::make_unique<AwayReply>(AwayReplyParts { *m_roster, session, *m_announcer, *m_options, *m_panes, clock,
+                                                          static_cast<AwayReplyView&>(*this) });
     m_keys = std::make_unique<KeyboardMap>(KeyboardMapParts { *m_announcer, *m_options, *m_display, platform, clock,
                                                               static_cast<KeyboardMapView&>(*this) });
+    m_commands
+        = std::make_unique<CommandDecoder>(CommandParts { *m_roster, session, *m_announcer, *m_options, *m_panes,
+                                                          *m_memories, *m_away, static_cast<CommandView&>(*this) });
     m_chatLine
         = std::make_unique<ChatLine>(ChatLineParts { *m_roster, session, *m_announcer, *m_options, *m_panes, *m_journal,
                                                      *m_commands, clock, static_cast<ChatLineView&>(*this) });
+    m_away->setKeyEcho([this](QChar key) { m_keys->KeyBoardSpeak(QString(key), KeyboardMap::Focus::AbsentLine); });
     m_transmit = std::make_unique<TransmitControl>(TransmitParts { session, *m_announcer, *m_options, platform,
                                                                    m_chatLine->clearTextTimer(), clock,
                                                                    static_cast<TransmitView&>(*this) });
@@ -158,8 +167,8 @@ void TmainForm::wireWidgets()
     on(btnDisconnect, &QPushButton::clicked, [&connections] { connections.btnDisconnectClick(); });
     on(btnDisconnectLast, &QPushButton::clicked, [&connections] { connections.btnDisconnectLastClick(); });
     on(bTxRx, &QPushButton::clicked, [this] { m_transmit->bTxRxClick(); });
-    for (QPushButton* button : bCall)
-        on(button, &QPushButton::clicked, [&connections, button] { connections.DoConnect(button->text()); });
+    on(cbCheckAway, &QCheckBox::toggled, [this] { m_away->cbCheckAwayClick(cbCheckAway->isChecked()); });
+    wireMemoryButtons();
 
     connect(m_panes.get(), &ChatPanes::linkActivated, this,
             [this](const QString& url) { guarded([&] { openLink(url); }); });
@@ -167,8 +176,39 @@ void TmainForm::wireWidgets()
             [this](const QString& link) { guarded([&] { openLink(link); }); });
     connect(m_connections.get(), &ConnectionControl::stationConnected, this, [this] { m_away->stationConnected(); });
 
-    for (QWidget* w : std::initializer_list<QWidget*> { FocusToFrontCheckBox, TrackBarVolume })
+    for (QWidget* w : std::initializer_list<QWidget*> { FocusToFrontCheckBox, TrackBarVolume, cbCheckAway })
         w->installEventFilter(this);
+}
+
+void TmainForm::wireMemoryButtons()
+{
+    for (int n = 1; n <= MemoryButtonCount; ++n) {
+        QPushButton* button = bCall[static_cast<size_t>(n - 1)];
+        button->setProperty("memory", n);
+        connect(button, &QPushButton::clicked, this, [this, n] { guarded([&] { m_memories->bCallClick(n); }); });
+        button->installEventFilter(this);
+    }
+}
+
+// Focus on a memory button announces it; Space never activates one, Enter does.
+bool TmainForm::filterMemoryButtonEvent(QPushButton* button, QEvent* event)
+{
+    const int n = button->property("memory").toInt();
+    if (event->type() == QEvent::FocusIn) {
+        guarded([&] { m_memories->bCallEnter(n); });
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (MemoryPanel::bCall1KeyDown(key) == 0)
+        return true;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (event->type() == QEvent::KeyPress)
+            button->click();
+        return true;
+    }
+    return false;
 }
 
 void TmainForm::wireTimers()
@@ -227,13 +267,22 @@ void TmainForm::reportException(const std::exception_ptr& error)
 
 bool TmainForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (auto* button = qobject_cast<QPushButton*>(watched); button && button->property("memory").isValid())
+        return filterMemoryButtonEvent(button, event);
     if (event->type() == QEvent::FocusIn) {
         if (watched == FocusToFrontCheckBox)
             guarded([this] { m_options->FocusToFrontCheckBoxEnter(); });
         return false;
     }
     // Typed characters reach the edit lines' handlers through the key preview (MainFormKeys.cpp). A typed
-    // space on the Focus box goes no further than the box's own toggling, which Qt does itself.
+    // space on the Focus box goes no further than the box's own toggling, which Qt does itself; the away box
+    // toggles with Space itself too, and cbCheckAwayKeyPress only keeps the typed Space from going on.
+    if (event->type() == QEvent::KeyPress && watched == cbCheckAway) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->text().isEmpty())
+            AwayReply::cbCheckAwayKeyPress(key->text().at(0));
+        return false;
+    }
     if (event->type() == QEvent::KeyRelease && watched == TrackBarVolume) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat())
@@ -514,4 +563,76 @@ void TmainForm::closeWindow()
         close();
     else
         m_shutDown->FormClose();
+}
+
+void TmainForm::showMemoryCaption(int button, const QString& caption)
+{
+    if (button < 1 || button > MemoryButtonCount)
+        return;
+    QPushButton* memory = bCall[static_cast<size_t>(button - 1)];
+    memory->setText(MemoryButtons::buttonText(caption));
+    memory->setAccessibleName(MemoryButtons::accessibleName(caption, button));
+}
+
+QString TmainForm::absentText() const
+{
+    return edtAbsent->text();
+}
+
+void TmainForm::setAbsentText(const QString& text)
+{
+    edtAbsent->setText(text);
+}
+
+QCheckBox* TmainForm::optionBox(Box box) const
+{
+    switch (box) {
+    case Box::Away:
+        return cbCheckAway;
+    case Box::Speak:
+        return SpeakCheckBox;
+    case Box::ButtonAnnounce:
+        return ButtonAnnounceCheckBox;
+    case Box::KeySpeak:
+        return KeySpeakCheckBox;
+    }
+    return cbCheckAway;
+}
+
+bool TmainForm::boxChecked(Box box) const
+{
+    return optionBox(box)->isChecked();
+}
+
+// The box's toggled signal runs its click behaviour.
+void TmainForm::setBoxChecked(Box box, bool checked)
+{
+    optionBox(box)->setChecked(checked);
+}
+
+void TmainForm::setChatTextColor(quint32 bgr)
+{
+    QPalette palette = redtChat->palette();
+    palette.setColor(QPalette::Text, toColor(bgr));
+    redtChat->setPalette(palette);
+}
+
+void TmainForm::setAlarmMsgAnnounce(bool on)
+{
+    m_stations->setAlarmMsgAnnounce(on);
+}
+
+void TmainForm::setTimerBell(bool on)
+{
+    m_transmit->setTimerBell(on);
+}
+
+void TmainForm::awaitFirstStationList()
+{
+    m_stations->setFirstListReceived(false);
+}
+
+bool TmainForm::saveSettings()
+{
+    return m_settings->SaveSettings();
 }

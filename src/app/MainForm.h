@@ -3,7 +3,10 @@
 #include "app/KeyPreview.h"
 #include "app/ShutDown.h"
 #include "app/StartUp.h"
+#include "chat/AwayReply.h"
 #include "chat/ChatLine.h"
+#include "chat/CommandDecoder.h"
+#include "chat/MemoryButtons.h"
 #include "echolink/ConnectionView.h"
 #include "echolink/StationMonitor.h"
 #include "echolink/TransmitControl.h"
@@ -30,12 +33,10 @@ class QSplitter;
 class QTextBrowser;
 
 class Announcer;
-class AwayReply;
 class ChatJournal;
 class ChatPanes;
 class Panes;
 class Clock;
-class CommandDecoder;
 class ConnectionControl;
 class EchoLinkSession;
 class Platform;
@@ -71,7 +72,10 @@ class TmainForm : public QMainWindow,
                   private StartUpView,
                   private ShutDownView,
                   private KeyboardMapView,
-                  private KeyPreviewTarget
+                  private KeyPreviewTarget,
+                  private MemoryButtonsView,
+                  private AwayReplyView,
+                  private CommandView
 {
     Q_OBJECT
 public:
@@ -102,6 +106,7 @@ public:
     StationMonitor& stations() { return *m_stations; }
     AwayReply& away() { return *m_away; }
     CommandDecoder& commands() { return *m_commands; }
+    MemoryPanel& memories() { return *m_memories; }
     KeyboardMap& keys() { return *m_keys; }
     ShutDown& shutDown() { return *m_shutDown; }
 
@@ -165,7 +170,7 @@ private:
     void setChatPaneTextColor(quint32 bgr) override;
     void disconnectAll() override;
     void reConnect() override;
-    void saveSettings() override;
+    void saveOptions() override;
     bool shutdownPending() const override;
     void startShutDownCountDown() override;
     void cancelShutDownCountDown() override;
@@ -176,6 +181,21 @@ private:
     void previewKeyUp(QWidget* receiver) override;
     KeyboardMap::Focus keyFocus(const QWidget* receiver) const;
     void wireKeys();
+    // MemoryButtonsView
+    void showMemoryCaption(int button, const QString& caption) override;
+    // AwayReplyView, CommandView
+    QString absentText() const override;
+    bool boxChecked(Box box) const override;
+    void setBoxChecked(Box box, bool checked) override;
+    void setAbsentText(const QString& text) override;
+    void setChatTextColor(quint32 bgr) override;
+    void setAlarmMsgAnnounce(bool on) override;
+    void setTimerBell(bool on) override;
+    void awaitFirstStationList() override;
+    bool saveSettings() override;
+    QCheckBox* optionBox(Box box) const;
+    void wireMemoryButtons();
+    bool filterMemoryButtonEvent(QPushButton* button, QEvent* event);
 
     void buildControls();
     void buildTopRow(QWidget* central, class QVBoxLayout* layout);
@@ -239,9 +259,10 @@ private:
     std::unique_ptr<DisplaySettings> m_display;
     std::unique_ptr<ChatPanes> m_panes;
     std::unique_ptr<ChatJournal> m_journal;
-    std::unique_ptr<CommandDecoder> m_commands;
+    std::unique_ptr<MemoryPanel> m_memories;
     std::unique_ptr<AwayReply> m_away;
     std::unique_ptr<KeyboardMap> m_keys;
+    std::unique_ptr<CommandDecoder> m_commands;
     std::unique_ptr<ChatLine> m_chatLine;
     std::unique_ptr<TransmitControl> m_transmit;
     std::unique_ptr<ConnectionControl> m_connections;

@@ -1,7 +1,6 @@
 // The window's side of the key map: the key preview, the edit lines' key presses and what the key map
 // asks of the other subsystems.
 #include "app/MainForm.h"
-
 #include "app/Settings.h"
 #include "chat/CommandDecoder.h"
 #include "echolink/ConnectionControl.h"
@@ -70,7 +69,7 @@ void TmainForm::keyPress(QWidget* receiver, const QString& character)
         guarded([&] { m_chatLine->edtChatKeyPress(character); });
         break;
     case KeyboardMap::Focus::AbsentLine:
-        guarded([&] { m_keys->edtAbsentKeyPress(character); });
+        guarded([&] { m_away->edtAbsentKeyPress(character.at(0), edtAbsent->text()); });
         break;
     default:
         break;
@@ -157,7 +156,7 @@ void TmainForm::reConnect()
     m_connections->btnLastConnectClick();
 }
 
-void TmainForm::saveSettings()
+void TmainForm::saveOptions()
 {
     m_settings->SaveSettings();
 }

@@ -1,4 +1,5 @@
 // The settings file's keys, each bound to where its value lives in the window and its controllers.
+#include "app/ControlTable.h"
 #include "app/MainForm.h"
 #include "app/Settings.h"
 #include "echolink/StationMonitor.h"
@@ -108,11 +109,13 @@ void TmainForm::bindSettings()
             QStringLiteral("AbsentMsg"), DefaultAbsentMessage, [this](const QString& t) { edtAbsent->setText(t); },
             [this] { return edtAbsent->text(); }),
     };
-    for (int i = 0; i < static_cast<int>(bCall.size()); ++i) {
-        QPushButton* button = bCall[static_cast<size_t>(i)];
+    // The captions as stored, not as the buttons show them ("&" doubled there).
+    MemoryPanel& memories = *m_memories;
+    for (int n = 1; n <= MemoryButtonCount; ++n) {
         b.push_back(textBinding(
-            QStringLiteral("Callsign%1").arg(i + 1), QStringLiteral("NO CALL"),
-            [button](const QString& t) { button->setText(t); }, [button] { return button->text(); }));
+            QStringLiteral("Callsign%1").arg(n), QStringLiteral("NO CALL"),
+            [&memories, n](const QString& t) { memories.setCaption(n, t); },
+            [&memories, n] { return memories.caption(n); }));
     }
     m_settings->setBindings(std::move(b));
 }

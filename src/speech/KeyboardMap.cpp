@@ -165,7 +165,7 @@ void KeyboardMap::toggleShutDown()
         view.cancelShutDownCountDown();
         return;
     }
-    view.saveSettings();
+    view.saveOptions();
     letPendingMessagesRun();
     view.startShutDownCountDown();
     m_parts.announcer.SpeakToMeNow(KeyMap::ShutDownWarning);
@@ -215,15 +215,6 @@ void KeyboardMap::KeyBoardSpeak(const QString& key, Focus focus)
     else if (focus == Focus::AbsentLine)
         nothingDeleted = m_absentDeletedChar.isEmpty();
     say(KeyNames::KeyBoardSpeak(key, nothingDeleted));
-}
-
-void KeyboardMap::edtAbsentKeyPress(const QString& key)
-{
-    if (!m_parts.options.keyboardSpeak())
-        return;
-    if (key == u" " && m_parts.view.absentLineText().isEmpty())
-        return;
-    KeyBoardSpeak(key, Focus::AbsentLine);
 }
 
 void KeyboardMap::say(const Utterances& speech)

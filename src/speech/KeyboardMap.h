@@ -42,7 +42,7 @@ public:
     virtual void disconnectAll() = 0;
     virtual void reConnect() = 0;
     // Settings and the timed power-off.
-    virtual void saveSettings() = 0;
+    virtual void saveOptions() = 0;
     virtual bool shutdownPending() const = 0;
     virtual void startShutDownCountDown() = 0;
     virtual void cancelShutDownCountDown() = 0;
@@ -87,8 +87,6 @@ public:
     void FormKeyUp();
     // The key echo of one typed character (a surrogate pair kept whole), for the line that has the focus.
     void KeyBoardSpeak(const QString& key, Focus focus);
-    // The absent-message line's key press: echo while key echo is on, a space only after some text.
-    void edtAbsentKeyPress(const QString& key);
 
     void TimerCheckBoxTimeOutTimer();
     void TimerF9TimeOutTimer();

@@ -28,6 +28,10 @@ public:
     bool keyboardSpeak() const { return m_keyboardSpeak; }
     bool notBringToFront() const { return m_notBringToFront; }
     void setNotBringToFront(bool on) { m_notBringToFront = on; }
+    // A command sets a switch after its box, whether or not the box changed.
+    void setSpeakMessage(bool on) { m_speakMessage = on; }
+    void setButtonAnnounce(bool on) { m_buttonAnnounce = on; }
+    void setKeyboardSpeak(bool on) { m_keyboardSpeak = on; }
 
     void SpeakCheckBoxClick(bool checked);
     void ButtonAnnounceCheckBoxClick(bool checked);

@@ -134,7 +134,7 @@ private slots:
         FormFixture first;
         first.startUp();
         first.widget<QCheckBox>(QStringLiteral("KeySpeakCheckBox"))->setChecked(false);
-        first.memory(1)->setText(QStringLiteral("Q1AB"));
+        first.form->memories().setCaption(1, QStringLiteral("Q1AB"));
         first.form->close();
         QVERIFY(first.voice.texts().contains(QStringLiteral("Options saved")));
 

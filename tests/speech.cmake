@@ -3,6 +3,7 @@
 corvane_add_test(NAME TestPhonetics SOURCES unit/TestPhonetics.cpp LIBS corvane_speech)
 corvane_add_test(NAME TestVoiceMarkup SOURCES unit/TestVoiceMarkup.cpp LIBS corvane_speech)
 corvane_add_test(NAME TestSpeechQueue SOURCES unit/TestSpeechQueue.cpp mock/FakeSpeechEngine.h LIBS corvane_speech)
+corvane_add_test(NAME TestSpeechdEngine SOURCES unit/TestSpeechdEngine.cpp LIBS corvane_speech)
 corvane_add_test(NAME TestQueuedVoice SOURCES unit/TestQueuedVoice.cpp mock/FakeSpeechEngine.h LIBS corvane_speech)
 corvane_add_test(NAME TestTranscriptVoice SOURCES unit/TestTranscriptVoice.cpp LIBS corvane_speech)
 corvane_add_test(NAME TestVoiceFactory SOURCES unit/TestVoiceFactory.cpp LIBS corvane_speech)

@@ -3,11 +3,13 @@
 #include "speech/SpeechQueue.h"
 #include "speech/Voice.h"
 
+#include <QObject>
 #include <chrono>
 #include <memory>
 
 // A voice whose engine sits behind our own queue: the flags and the volume tag are read here, the
-// engine only ever sees plain text.
+// engine only ever sees plain text. Create it on the user-interface thread: failures of asynchronous
+// requests are handed to the failure handler there.
 class QueuedVoice : public Voice
 {
 public:
@@ -16,7 +18,11 @@ public:
                          std::chrono::milliseconds blockingBound = SpeechQueue::defaultBlockingBound);
 
     void speak(const QString& text, int flags) override;
+    void setFailureHandler(FailureHandler handler) override;
 
 private:
+    // Receives the failures posted from the worker; declared before the queue, so that the worker has
+    // stopped before it goes.
+    std::unique_ptr<QObject> m_homeThread;
     SpeechQueue m_queue;
 };

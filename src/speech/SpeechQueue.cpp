@@ -64,9 +64,19 @@ void SpeechQueue::submit(const SpeechRequest& request)
         throw VoiceError(*earlierFailure);
 }
 
+void SpeechQueue::setFailureListener(FailureListener listener)
+{
+    std::lock_guard lock(m_mutex);
+    m_failureListener = std::move(listener);
+}
+
+// Whether the failure of a blocking request is thrown here or goes to the listener is settled under the
+// lock: the waiter stops waiting either with the ticket done, or before the worker finishes it.
 void SpeechQueue::waitFor(const TicketPtr& ticket, std::unique_lock<std::mutex>& lock)
 {
+    ticket->waitedFor = true;
     m_ticketDone.wait_until(lock, ticket->deadline, [&] { return ticket->done; });
+    ticket->waitedFor = false;
 }
 
 // Caller holds m_mutex.
@@ -121,7 +131,13 @@ void SpeechQueue::run()
         lock.unlock();
         const std::optional<QString> failure = failureOf([&] { process(*ticket); });
         lock.lock();
-        finish(ticket, failure);
+        const std::optional<QString> unheard = finish(ticket, failure);
+        if (unheard && m_failureListener) {
+            const FailureListener listener = m_failureListener;
+            lock.unlock();
+            listener(*unheard);
+            lock.lock();
+        }
     }
     lock.unlock();
     failureOf([this] { m_engine->close(); });
@@ -138,14 +154,17 @@ void SpeechQueue::process(Ticket& ticket)
         m_engine->waitUntilSpoken(ticket.deadline, ticket.cutOff);
 }
 
-// Caller holds m_mutex. A failure of a request nobody waits for is kept for the next caller to report.
-void SpeechQueue::finish(const TicketPtr& ticket, std::optional<QString> failure)
+// Caller holds m_mutex. A failure of a request nobody waits for goes to the listener, or without one
+// is kept for the next caller to report.
+std::optional<QString> SpeechQueue::finish(const TicketPtr& ticket, std::optional<QString> failure)
 {
     m_current.reset();
     ticket->done = true;
     ticket->failure = failure;
-    const bool nobodyWaits = ticket->request.async || std::chrono::steady_clock::now() >= ticket->deadline;
-    if (failure && nobodyWaits)
-        m_earlierFailure = failure;
     m_ticketDone.notify_all();
+    if (!failure || ticket->waitedFor)
+        return std::nullopt;
+    if (!m_failureListener)
+        m_earlierFailure = failure;
+    return failure;
 }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,6 +21,9 @@ class SpeechQueue
 {
 public:
     static constexpr std::chrono::milliseconds defaultBlockingBound { 30000 };
+    // Hears of each request that fails after submit() has returned (an asynchronous one, or a blocking
+    // one whose wait ran out), once, as it fails. Called on the worker thread.
+    using FailureListener = std::function<void(const QString& message)>;
 
     // Opens the engine on the worker; throws VoiceError when it cannot be opened.
     explicit SpeechQueue(std::unique_ptr<SpeechEngine> engine,
@@ -29,10 +33,12 @@ public:
     SpeechQueue& operator=(const SpeechQueue&) = delete;
 
     // A request without text changes nothing, not even with purge. A blocking request waits at most the
-    // bound, then returns. Throws VoiceError when a blocking request fails, and also reports an earlier
-    // asynchronous request that failed on the worker, once, at the next call (this call's request
-    // stays queued).
+    // bound, then returns. Throws VoiceError when a blocking request fails while it is waited for. A
+    // request that fails later goes to the failure listener; while none is set, the latest such failure
+    // is thrown once by the next call instead (that call's request stays queued).
     void submit(const SpeechRequest& request);
+
+    void setFailureListener(FailureListener listener);
 
 private:
     struct Ticket
@@ -40,6 +46,7 @@ private:
         SpeechRequest request;
         SpeechEngine::CutOff cutOff { false };
         bool done = false;
+        bool waitedFor = false; // a blocking caller is still waiting for it
         std::optional<QString> failure;
         SpeechEngine::Deadline deadline;
     };
@@ -49,7 +56,8 @@ private:
     void stopWorker();
     void run();
     void process(Ticket& ticket);
-    void finish(const TicketPtr& ticket, std::optional<QString> failure);
+    // Returns the failure that nobody waits for, to go to the listener.
+    std::optional<QString> finish(const TicketPtr& ticket, std::optional<QString> failure);
     void dropQueuedAndCurrent();
     void waitFor(const TicketPtr& ticket, std::unique_lock<std::mutex>& lock);
 
@@ -61,6 +69,7 @@ private:
     std::deque<TicketPtr> m_queued;
     TicketPtr m_current;
     std::optional<QString> m_earlierFailure;
+    FailureListener m_failureListener;
     std::optional<QString> m_openFailure;
     bool m_opened = false;
     bool m_stopping = false;

@@ -176,8 +176,15 @@ void SpeechdEngine::setVolume(Channel& channel, int volume)
     channel.currentVolume = volume;
 }
 
+bool SpeechdEngine::isSilent(const SpeechRequest& request)
+{
+    return request.volume && *request.volume <= 0;
+}
+
 void SpeechdEngine::speak(const SpeechRequest& request, const CutOff&)
 {
+    if (isSilent(request))
+        return;
     Channel& channel = channelFor(request);
     setVolume(channel, request.volume ? serviceVolume(*request.volume) : channel.configuredVolume);
     const int messageId = spd_say(channel.connection, SPD_MESSAGE, request.text.toUtf8().constData());

@@ -42,6 +42,9 @@ public:
 
     // Our volume 0..100 on the service's scale -100..100.
     static int serviceVolume(int level);
+    // The service's lowest volume is still clearly audible, so a request at volume 0 is never sent: it
+    // is complete, and silent, without reaching the service.
+    static bool isSilent(const SpeechRequest& request);
 
     // Called on the connection's reader thread for the events of our messages.
     void onMessageEvent(std::size_t messageId, bool finished);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -29,11 +30,18 @@ public:
 //   IsNotXml (16)        the text is plain; without it the text may carry a volume tag
 //   SpeakPunctuation (64) punctuation is spoken as words
 // A failure (no engine, no audio) throws VoiceError.
+// A failure that is only known after speak() has returned (an asynchronous request failing in the
+// background) goes to the failure handler, once for each failing request, as it fails, on the thread
+// that created the voice (the user-interface thread), through its event loop. Voices that fail only
+// inside speak() never call it.
 class Voice
 {
 public:
+    using FailureHandler = std::function<void(const QString& message)>;
+
     virtual ~Voice() = default;
     virtual void speak(const QString& text, int flags) = 0;
+    virtual void setFailureHandler(FailureHandler handler) { (void)handler; }
 };
 
 // Picks the backend: CORVANE_SPEECH_TRANSCRIPT wins, then CORVANE_VOICE=speechd|espeak|none,

@@ -29,6 +29,7 @@ struct FakeSpeechLog
     bool neverFinishBlocking = false; // waitUntilSpoken() waits for its deadline
     QString failOpen;
     QString failNextSpeak;
+    QStringList failingSpeaks; // the next speak() calls fail, one with each message, in order
     std::chrono::steady_clock::time_point lastStart;
 
     void release()
@@ -79,6 +80,10 @@ public:
         std::unique_lock lock(m_log->mutex);
         if (!m_log->failNextSpeak.isEmpty())
             throw VoiceError(std::exchange(m_log->failNextSpeak, QString()));
+        if (!m_log->failingSpeaks.isEmpty()) {
+            m_log->changed.notify_all();
+            throw VoiceError(m_log->failingSpeaks.takeFirst());
+        }
         m_log->started << request.text;
         m_log->requests << request;
         m_log->lastStart = std::chrono::steady_clock::now();

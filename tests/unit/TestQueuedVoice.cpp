@@ -1,8 +1,9 @@
+#include "mock/FakeSpeechEngine.h"
 #include "speech/QueuedVoice.h"
 #include "speech/VoiceMarkup.h"
-#include "mock/FakeSpeechEngine.h"
 
 #include <QTest>
+#include <QThread>
 
 // What an engine behind the queue receives for each call the speech operations make.
 class TestQueuedVoice : public QObject
@@ -14,6 +15,7 @@ private slots:
     void engineReceivesPlainTextAndSettings();
     void hostileChatTextReachesTheEngineAsText_data();
     void hostileChatTextReachesTheEngineAsText();
+    void eachFailingRequestIsReportedOnTheVoicesThreadAsItFails();
 };
 
 namespace {
@@ -74,6 +76,29 @@ void TestQueuedVoice::hostileChatTextReachesTheEngineAsText()
     const SpeechRequest received = spokenThrough(markup, 65);
     QCOMPARE(received.text, chat);
     QCOMPARE(received.volume.value_or(-1), 20);
+}
+
+// The speech operations write one failure line per failing announcement; the line must come when that
+// announcement fails, from the user-interface thread, not folded into the next request.
+void TestQueuedVoice::eachFailingRequestIsReportedOnTheVoicesThreadAsItFails()
+{
+    auto log = std::make_shared<FakeSpeechLog>();
+    log->failingSpeaks = QStringList { "no audio device", "no audio device" };
+    QueuedVoice voice(std::make_unique<FakeSpeechEngine>(log));
+    QStringList reported;
+    bool onThisThread = true;
+    voice.setFailureHandler([&](const QString& message) {
+        reported << message;
+        onThisThread = onThisThread && QThread::currentThread() == thread();
+    });
+    voice.speak("Station Connected", 17);
+    voice.speak("Q1AB", 17);
+    QTRY_COMPARE(reported.size(), 2);
+    QCOMPARE(reported, QStringList({ "no audio device", "no audio device" }));
+    QVERIFY(onThisThread);
+    voice.speak("Speech Output Now Enabled", 16); // neither failure is thrown again here
+    QCOMPARE(log->finished, QStringList { "Speech Output Now Enabled" });
+    QCOMPARE(reported.size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestQueuedVoice)

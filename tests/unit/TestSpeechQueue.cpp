@@ -3,6 +3,7 @@
 #include "mock/FakeSpeechEngine.h"
 
 #include <QTest>
+#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -24,6 +25,8 @@ private slots:
     void blockingWaitIsBounded();
     void failureOfABlockingRequestIsThrown();
     void failureOfAnAsyncRequestIsReportedOnceAtTheNextCall();
+    void eachFailingAsyncRequestReachesTheListenerAsItFails();
+    void blockingRequestFailingAfterItsWaitRanOutReachesTheListener();
     void engineThatCannotOpenFailsConstruction();
 
 private:
@@ -174,6 +177,60 @@ void TestSpeechQueue::failureOfAnAsyncRequestIsReportedOnceAtTheNextCall()
     QCOMPARE(m_log->finished, QStringList({ "next" }));
     queue->submit(blocking("after"));
     QCOMPARE(m_log->finished, QStringList({ "next", "after" }));
+}
+
+// Collects what the listener hears, from the worker thread.
+struct HeardFailures
+{
+    std::mutex mutex;
+    QStringList messages;
+
+    SpeechQueue::FailureListener listener()
+    {
+        return [this](const QString& message) {
+            std::lock_guard lock(mutex);
+            messages << message;
+        };
+    }
+    QStringList taken()
+    {
+        std::lock_guard lock(mutex);
+        return messages;
+    }
+};
+
+void TestSpeechQueue::eachFailingAsyncRequestReachesTheListenerAsItFails()
+{
+    m_log->failingSpeaks = QStringList { "audio device gone", "audio device still gone" };
+    auto queue = makeQueue();
+    HeardFailures heard;
+    queue->setFailureListener(heard.listener());
+    queue->submit(async("first"));
+    QTRY_COMPARE(heard.taken(), QStringList { "audio device gone" }); // before any further request
+    queue->submit(async("second"));
+    queue->submit(async("third"));
+    QVERIFY(m_log->waitForEnded(1));
+    QTRY_COMPARE(heard.taken(), QStringList({ "audio device gone", "audio device still gone" }));
+    queue->submit(blocking("fourth")); // nothing is held back for the next caller
+    QCOMPARE(m_log->finished, QStringList({ "third", "fourth" }));
+}
+
+void TestSpeechQueue::blockingRequestFailingAfterItsWaitRanOutReachesTheListener()
+{
+    m_log->holdUtterances = true;
+    auto queue = makeQueue(50ms);
+    HeardFailures heard;
+    queue->setFailureListener(heard.listener());
+    queue->submit(async("stuck"));
+    QVERIFY(m_log->waitForStarted(1));
+    {
+        std::lock_guard lock(m_log->mutex);
+        m_log->failingSpeaks = QStringList { "late failure" };
+    }
+    queue->submit(blocking("closing")); // returns after its bound, "closing" still queued
+    QVERIFY(heard.taken().isEmpty());
+    m_log->release();
+    QTRY_COMPARE(heard.taken(), QStringList { "late failure" });
 }
 
 void TestSpeechQueue::engineThatCannotOpenFailsConstruction()

@@ -1,9 +1,36 @@
-// One protocol line as either side receives it, and the text escapes of the test hooks.
+// One protocol line as either side receives it, read as an event and as the reply to every operation,
+// and the text escapes of the test hooks.
 #include "echolink/EchoLinkWire.h"
 
 #include <QString>
 #include <cstdint>
 #include <cstdlib>
+
+namespace {
+
+// Whatever is accepted must be exactly what the table allows: no event or answer with missing or
+// mistyped fields gets through.
+void readAsClient(const QJsonObject& message)
+{
+    QString error;
+    if (EchoLinkWire::isEvent(message)) {
+        const auto event = EchoLinkWire::readEvent(message, &error);
+        if (event && !EchoLinkWire::matches(event->arguments, EchoLinkWire::spec(event->event).parameters))
+            std::abort();
+        if (!event && error.isEmpty())
+            std::abort();
+        return;
+    }
+    for (const EchoLinkWire::OperationSpec& spec : EchoLinkWire::operations()) {
+        const auto reply = EchoLinkWire::readReply(message, spec.operation, &error);
+        if (reply && reply->ok && !EchoLinkWire::matches(reply->value, spec.result))
+            std::abort();
+        if (reply && reply->id < 1)
+            std::abort();
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -15,6 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const auto again = EchoLinkWire::decode(encoded);
         if (!again || EchoLinkWire::encode(*again) != encoded || encoded.count('\n') != 1)
             std::abort();
+        readAsClient(*message);
+    } else if (error.isEmpty()) {
+        std::abort(); // a refusal always says why
     }
     const QString text = QString::fromUtf8(line);
     if (EchoLinkWire::unescapeText(EchoLinkWire::escapeText(text)) != text)

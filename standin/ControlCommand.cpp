@@ -202,10 +202,12 @@ bool interpret(Command* command, QString* error)
 
 const QStringList& operationNames()
 {
-    static const QStringList names { "Connect1",     "Disconnect1",        "DisconnectAll", "Transmit",
-                                     "SendChatText", "RefreshStationList", "Reset",         "Shutdown",
-                                     "Quit",         "Receiving",          "Transmitting",  "SystemConfig.Callsign",
-                                     "AlarmLogText" };
+    static const QStringList names = [] {
+        QStringList list;
+        for (const EchoLinkWire::OperationSpec& spec : EchoLinkWire::operations())
+            list.append(spec.name);
+        return list;
+    }();
     return names;
 }
 

@@ -1,7 +1,7 @@
 #include "StandInServer.h"
 
-#include "echolink/EchoLinkWire.h"
 #include "StandInStation.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <QCoreApplication>
 #include <QLocalServer>

@@ -8,53 +8,13 @@
 #include <QTimer>
 #include <algorithm>
 
+using EchoLinkWire::Event;
+
 namespace {
 
 // Kept bounded so a long session (or a runaway test) cannot grow the stand-in without end.
 constexpr qsizetype MaxAlarmLogChars = 256 * 1024;
 constexpr qsizetype MaxCallLogLines = 10000;
-
-struct Signature
-{
-    const char* op;
-    const char* args; // s = text, b = flag
-};
-
-const Signature signatures[] = {
-    { "Connect1", "sb" },    { "Disconnect1", "s" },        { "DisconnectAll", "" }, { "Transmit", "b" },
-    { "SendChatText", "s" }, { "RefreshStationList", "b" }, { "Reset", "" },         { "Shutdown", "" },
-    { "Quit", "" },          { "Receiving", "" },           { "Transmitting", "" },  { "SystemConfig.Callsign", "" },
-    { "AlarmLogText", "" },
-};
-
-std::optional<QString> expectedArguments(const QString& op)
-{
-    for (const Signature& signature : signatures) {
-        if (op == QLatin1String(signature.op))
-            return QString::fromLatin1(signature.args);
-    }
-    return std::nullopt;
-}
-
-bool argumentsMatch(const QJsonArray& args, const QString& expected)
-{
-    if (args.size() != expected.size())
-        return false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const bool wanted = expected.at(i) == QLatin1Char('s') ? args.at(i).isString() : args.at(i).isBool();
-        if (!wanted)
-            return false;
-    }
-    return true;
-}
-
-QString describe(const QString& expected)
-{
-    QStringList parts;
-    for (const QChar kind : expected)
-        parts.append(kind == QLatin1Char('s') ? QStringLiteral("text") : QStringLiteral("true/false"));
-    return parts.isEmpty() ? QStringLiteral("no arguments") : parts.join(QStringLiteral(", "));
-}
 
 QString argumentText(const QJsonValue& value)
 {
@@ -164,30 +124,31 @@ void StandInStation::clientLeft(int client)
 
 void StandInStation::handleCall(int client, qint64 id, const QString& op, const QJsonArray& args)
 {
-    static const QHash<QString, Handler> handlers {
-        { "Connect1", &StandInStation::connect1 },
-        { "Disconnect1", &StandInStation::disconnect1 },
-        { "DisconnectAll", &StandInStation::disconnectAll },
-        { "Transmit", &StandInStation::transmit },
-        { "SendChatText", &StandInStation::sendChatText },
-        { "RefreshStationList", &StandInStation::refreshStationList },
-        { "Reset", &StandInStation::reset },
-        { "Shutdown", &StandInStation::shutdown },
-        { "Quit", &StandInStation::quit },
-        { "Receiving", &StandInStation::readReceiving },
-        { "Transmitting", &StandInStation::readTransmitting },
-        { "SystemConfig.Callsign", &StandInStation::readCallsign },
-        { "AlarmLogText", &StandInStation::readAlarmLog },
+    using EchoLinkWire::Operation;
+    static const QHash<Operation, Handler> handlers {
+        { Operation::Connect1, &StandInStation::connect1 },
+        { Operation::Disconnect1, &StandInStation::disconnect1 },
+        { Operation::DisconnectAll, &StandInStation::disconnectAll },
+        { Operation::Transmit, &StandInStation::transmit },
+        { Operation::SendChatText, &StandInStation::sendChatText },
+        { Operation::RefreshStationList, &StandInStation::refreshStationList },
+        { Operation::Reset, &StandInStation::reset },
+        { Operation::Shutdown, &StandInStation::shutdown },
+        { Operation::Quit, &StandInStation::quit },
+        { Operation::Receiving, &StandInStation::readReceiving },
+        { Operation::Transmitting, &StandInStation::readTransmitting },
+        { Operation::SystemConfigCallsign, &StandInStation::readCallsign },
+        { Operation::AlarmLogText, &StandInStation::readAlarmLog },
     };
     // A client that calls operations is a session: from now on it hears every event.
     sessions_.insert(client);
-    const auto expected = expectedArguments(op);
-    if (!expected) {
-        refuse(client, id, QStringLiteral("Unknown operation %1").arg(op));
+    const EchoLinkWire::OperationSpec* spec = EchoLinkWire::findOperation(op);
+    if (!spec) {
+        refuse(client, id, QStringLiteral("Unknown operation %1").arg(op.left(80)));
         return;
     }
-    if (!argumentsMatch(args, *expected)) {
-        refuse(client, id, QStringLiteral("%1 takes %2").arg(op, describe(*expected)));
+    if (!EchoLinkWire::matches(args, spec->arguments)) {
+        refuse(client, id, QStringLiteral("%1 takes %2").arg(op, EchoLinkWire::describe(spec->arguments)));
         return;
     }
     const Call call { client, id, op, args };
@@ -197,7 +158,7 @@ void StandInStation::handleCall(int client, qint64 id, const QString& op, const 
         refuse(client, id, planned.takeFirst());
         return;
     }
-    (this->*handlers.value(op))(call);
+    (this->*handlers.value(spec->operation))(call);
 }
 
 void StandInStation::handleControl(int client, qint64 id, const QString& command)
@@ -227,13 +188,13 @@ StandInStation::Outcome StandInStation::execute(const ControlCommand::Command& c
         stationLeaves(texts.at(0));
         break;
     case Verb::Chat:
-        raise(QStringLiteral("OnChatTextReceived"), { texts.at(0) });
+        raise(Event::OnChatTextReceived, { texts.at(0) });
         break;
     case Verb::StationText:
-        raise(QStringLiteral("OnStationTextReceived"), { texts.at(0) });
+        raise(Event::OnStationTextReceived, { texts.at(0) });
         break;
     case Verb::Alarm:
-        raise(QStringLiteral("OnAlarm"), { texts.at(0), command.status });
+        raise(Event::OnAlarm, { texts.at(0), command.status });
         break;
     case Verb::AlarmLog:
         appendAlarmLog(texts.at(0));
@@ -242,7 +203,7 @@ StandInStation::Outcome StandInStation::execute(const ControlCommand::Command& c
         alarmLog_.clear();
         break;
     case Verb::StationList:
-        raise(QStringLiteral("OnStationListReceived"));
+        raise(Event::OnStationListReceived);
         break;
     case Verb::Tx:
         setTransmitting(command.on);
@@ -251,7 +212,7 @@ StandInStation::Outcome StandInStation::execute(const ControlCommand::Command& c
         receiving_ = command.on;
         break;
     case Verb::Link:
-        raise(QStringLiteral("OnLinkStatusChange"), { command.on });
+        raise(Event::OnLinkStatusChange, { command.on });
         break;
     case Verb::Fail:
         failures_[texts.at(0)].append(texts.at(1));
@@ -259,7 +220,7 @@ StandInStation::Outcome StandInStation::execute(const ControlCommand::Command& c
     case Verb::Calls:
         return { true, calls_.join(QLatin1Char('\n')) };
     case Verb::Close:
-        raise(QStringLiteral("OnClosing"));
+        raise(Event::OnClosing);
         emit finishRequested(ClosingGraceMs);
         break;
     }
@@ -277,10 +238,10 @@ void StandInStation::refuse(int client, qint64 id, const QString& error)
     emit send(client, EchoLinkWire::encode(EchoLinkWire::failure(id, error)));
 }
 
-void StandInStation::raise(const QString& name, const QJsonArray& args)
+void StandInStation::raise(EchoLinkWire::Event event, const QJsonArray& args)
 {
-    emit note(QStringLiteral("event %1").arg(name));
-    const QByteArray line = EchoLinkWire::encode(EchoLinkWire::event(name, args));
+    emit note(QStringLiteral("event %1").arg(EchoLinkWire::spec(event).name));
+    const QByteArray line = EchoLinkWire::encode(EchoLinkWire::event(event, args));
     for (const int client : std::as_const(sessions_))
         emit send(client, line);
 }
@@ -354,7 +315,7 @@ void StandInStation::refreshStationList(const Call& call)
     if (!wait)
         answer(call);
     schedule_(StationListDelayMs, [this, call, wait] {
-        raise(QStringLiteral("OnStationListReceived"));
+        raise(Event::OnStationListReceived);
         if (wait)
             answer(call);
     });
@@ -363,12 +324,12 @@ void StandInStation::refreshStationList(const Call& call)
 void StandInStation::reset(const Call& call)
 {
     answer(call);
-    schedule_(StationListDelayMs, [this] { raise(QStringLiteral("OnStationListReceived")); });
+    schedule_(StationListDelayMs, [this] { raise(Event::OnStationListReceived); });
 }
 
 void StandInStation::shutdown(const Call& call)
 {
-    raise(QStringLiteral("OnClosing"));
+    raise(Event::OnClosing);
     answer(call);
     emit finishRequested(ClosingGraceMs);
 }
@@ -402,7 +363,7 @@ void StandInStation::readAlarmLog(const Call& call)
 void StandInStation::stationConnects(const Station& station)
 {
     connected_.append(station);
-    raise(QStringLiteral("OnConnected"), { station.call, station.name, station.address });
+    raise(Event::OnConnected, { station.call, station.name, station.address });
 }
 
 void StandInStation::stationLeaves(const QString& call)
@@ -413,7 +374,7 @@ void StandInStation::stationLeaves(const QString& call)
             break;
         }
     }
-    raise(QStringLiteral("OnDisconnected"), { call });
+    raise(Event::OnDisconnected, { call });
 }
 
 void StandInStation::appendAlarmLog(const QString& text)
@@ -432,7 +393,7 @@ void StandInStation::appendAlarmLog(const QString& text)
 void StandInStation::setTransmitting(bool on)
 {
     transmitting_ = on;
-    raise(QStringLiteral("OnTX"), { on });
+    raise(Event::OnTX, { on });
 }
 
 bool StandInStation::isBusyWith(const QString& call) const

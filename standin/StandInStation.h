@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlCommand.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -78,7 +79,7 @@ private:
     void handleControl(int client, qint64 id, const QString& command);
     void answer(const Call& call, const QJsonValue& value = {});
     void refuse(int client, qint64 id, const QString& error);
-    void raise(const QString& name, const QJsonArray& args = {});
+    void raise(EchoLinkWire::Event event, const QJsonArray& args = {});
     void record(const Call& call);
 
     void connect1(const Call& call);

@@ -2,9 +2,9 @@
 // installed. It serves the session on the per-user automation socket; `--send` hands one test-hook
 // command to the running one, `--demo` plays a scripted session.
 #include "DemoScript.h"
-#include "echolink/EchoLinkWire.h"
 #include "StandInServer.h"
 #include "StandInStation.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -44,15 +44,51 @@ std::optional<QJsonObject> awaitAnswer(QLocalSocket& socket, qint64 id)
     return std::nullopt;
 }
 
+// What keeps --send from reaching a stand-in, said so that the reader knows what to do about it.
+QString connectionProblem(const QLocalSocket& socket, const QString& path)
+{
+    const QString seconds = QString::number(SendTimeoutMs / 1000);
+    switch (socket.error()) {
+    case QLocalSocket::ServerNotFoundError:
+        return QStringLiteral("No EchoLink stand-in is running: there is no socket at %1").arg(path);
+    case QLocalSocket::ConnectionRefusedError:
+        return QStringLiteral("No EchoLink stand-in is running: the socket %1 refuses connections (it was left "
+                              "behind by one that ended)")
+            .arg(path);
+    case QLocalSocket::SocketAccessError:
+        return QStringLiteral("No permission to use the EchoLink stand-in's socket %1: %2")
+            .arg(path, socket.errorString());
+    case QLocalSocket::SocketTimeoutError:
+        return QStringLiteral("The EchoLink stand-in at %1 did not accept the connection within %2 seconds")
+            .arg(path, seconds);
+    default:
+        return QStringLiteral("Cannot reach the EchoLink stand-in at %1: %2").arg(path, socket.errorString());
+    }
+}
+
+// The folder is checked before anything is sent: whoever listens in a folder that is not ours is not
+// our stand-in.
+std::optional<QString> reachStandIn(QLocalSocket& socket, const QString& path)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.exists() && !folder.isSymLink())
+        return QStringLiteral("No EchoLink stand-in is running: its socket folder %1 does not exist")
+            .arg(folder.filePath());
+    QString reason;
+    if (!EchoLinkWire::checkServerFolder(folder.filePath(), &reason))
+        return QStringLiteral("The EchoLink stand-in's socket folder is not safe to use: %1").arg(reason);
+    socket.connectToServer(path);
+    if (socket.waitForConnected(SendTimeoutMs))
+        return std::nullopt;
+    return connectionProblem(socket, path);
+}
+
 int sendCommand(const QString& command)
 {
     const QString path = EchoLinkWire::serverPath();
     QLocalSocket socket;
-    socket.connectToServer(path);
-    QString reason;
-    if (!socket.waitForConnected(SendTimeoutMs)
-        || !EchoLinkWire::checkServerFolder(QFileInfo(path).absolutePath(), &reason)) {
-        printLine(stderr, QStringLiteral("No EchoLink stand-in is running at %1").arg(path));
+    if (const auto problem = reachStandIn(socket, path)) {
+        printLine(stderr, *problem);
         return 1;
     }
     socket.write(EchoLinkWire::encode(EchoLinkWire::control(1, command)));

@@ -8,3 +8,5 @@ add_dependencies(TestSocketSession EchoLink.exe)
 # What the alarm-log monitor and the talker display read from EchoLink's texts.
 corvane_add_test(NAME TestAlarmLogParse SOURCES unit/TestAlarmLogParse.cpp LIBS corvane_echolink_rules)
 corvane_add_test(NAME TestStationTextSplit SOURCES unit/TestStationTextSplit.cpp LIBS corvane_echolink_rules)
+corvane_add_test(NAME TestStandInSend SOURCES unit/TestStandInSend.cpp LIBS Qt6::Core)
+add_dependencies(TestStandInSend EchoLink.exe)

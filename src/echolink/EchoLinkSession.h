@@ -1,5 +1,7 @@
 #pragma once
 
+#include "echolink/EchoLinkWire.h"
+
 #include <QObject>
 #include <QString>
 #include <stdexcept>
@@ -23,6 +25,10 @@ class EchoLinkSession : public QObject
     Q_OBJECT
 public:
     using QObject::QObject;
+
+    // EchoLink's program file, as the start-up knows it: a session that finds no EchoLink to attach to
+    // at its first attach starts this one. Sessions that cannot start anything ignore it.
+    virtual void setEchoLinkExePath(const QString& path) { (void)path; }
 
     virtual void Connect1(const QString& station, bool wait) = 0;
     virtual void Disconnect1(const QString& station) = 0;
@@ -50,4 +56,13 @@ signals:
     void OnStationTextReceived(const QString& text);
     void OnAlarm(const QString& station, int status);
     void OnLinkStatusChange(bool enabled);
+    // EchoLink sent something that is not a well-formed message (an event with missing or mistyped
+    // arguments, a line that is not valid UTF-8 or not JSON, one that is
+    // neither an event nor a reply). Nothing else comes of
+    // it; the message says what was wrong, never the text that was sent. Delivered like the events.
+    void OnProtocolError(const QString& message);
 };
+
+// Raises the session's signal for one event of the wire table, whose arguments have the table's types
+// (as EchoLinkWire::readEvent gives them). The socket client and the fakes raise events through this.
+void raiseEvent(EchoLinkSession& session, const EchoLinkWire::IncomingEvent& event);

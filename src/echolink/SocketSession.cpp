@@ -1,12 +1,14 @@
 #include "echolink/SocketSession.h"
 
-#include "echolink/EchoLinkWire.h"
-
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QMetaObject>
+#include <QProcess>
+#include <QThread>
+#include <algorithm>
 #include <utility>
+
+using EchoLinkWire::Operation;
 
 namespace {
 
@@ -18,6 +20,11 @@ QString secondsText(int milliseconds)
     if (milliseconds % 1000 == 0)
         return QString::number(milliseconds / 1000);
     return QString::number(milliseconds / 1000.0, 'g', 3);
+}
+
+int remainingMs(const QDeadlineTimer& deadline)
+{
+    return static_cast<int>(std::max<qint64>(0, deadline.remainingTime()));
 }
 
 } // namespace
@@ -43,6 +50,11 @@ void SocketSession::setServerPath(const QString& path)
     detach();
 }
 
+void SocketSession::setEchoLinkExePath(const QString& path)
+{
+    echoLinkExePath_ = path;
+}
+
 void SocketSession::setCallTimeout(int milliseconds)
 {
     callTimeoutMs_ = milliseconds;
@@ -60,110 +72,166 @@ bool SocketSession::isAttached() const
 
 void SocketSession::Connect1(const QString& station, bool wait)
 {
-    invoke(QStringLiteral("Connect1"), { station, wait }, wait ? connectWaitTimeoutMs_ : callTimeoutMs_);
+    invoke(Operation::Connect1, { station, wait });
 }
 
 void SocketSession::Disconnect1(const QString& station)
 {
-    invoke(QStringLiteral("Disconnect1"), { station });
+    invoke(Operation::Disconnect1, { station });
 }
 
 void SocketSession::DisconnectAll()
 {
-    invoke(QStringLiteral("DisconnectAll"));
+    invoke(Operation::DisconnectAll);
 }
 
 void SocketSession::Transmit(bool on)
 {
-    invoke(QStringLiteral("Transmit"), { on });
+    invoke(Operation::Transmit, { on });
 }
 
 void SocketSession::SendChatText(const QString& text)
 {
-    invoke(QStringLiteral("SendChatText"), { text });
+    invoke(Operation::SendChatText, { text });
 }
 
 void SocketSession::RefreshStationList(bool wait)
 {
-    invoke(QStringLiteral("RefreshStationList"), { wait });
+    invoke(Operation::RefreshStationList, { wait });
 }
 
 void SocketSession::Reset()
 {
-    invoke(QStringLiteral("Reset"));
+    invoke(Operation::Reset);
 }
 
 void SocketSession::Shutdown()
 {
-    invoke(QStringLiteral("Shutdown"));
+    invoke(Operation::Shutdown);
 }
 
 void SocketSession::Quit()
 {
-    invoke(QStringLiteral("Quit"));
+    invoke(Operation::Quit);
 }
 
 bool SocketSession::Receiving()
 {
-    return invoke(QStringLiteral("Receiving")).toBool();
+    return invoke(Operation::Receiving).toBool();
 }
 
 bool SocketSession::Transmitting()
 {
-    return invoke(QStringLiteral("Transmitting")).toBool();
+    return invoke(Operation::Transmitting).toBool();
 }
 
 QString SocketSession::SystemConfigCallsign()
 {
-    return invoke(QStringLiteral("SystemConfig.Callsign")).toString();
+    return invoke(Operation::SystemConfigCallsign).toString();
 }
 
+// The alarm-log window of EchoLink may be closed or unreadable; that reads as an empty log.
 QString SocketSession::AlarmLogText()
 {
-    return invoke(QStringLiteral("AlarmLogText")).toString();
-}
-
-QJsonValue SocketSession::invoke(const QString& op, const QJsonArray& args)
-{
-    return invoke(op, args, callTimeoutMs_);
-}
-
-QJsonValue SocketSession::invoke(const QString& op, const QJsonArray& args, int timeoutMs)
-{
-    ensureAttached();
-    const qint64 id = ++lastId_;
-    send(EchoLinkWire::encode(EchoLinkWire::call(id, op, args)));
-    const QJsonObject answer = awaitReply(id, op, timeoutMs);
-    if (!answer.value(QLatin1String("ok")).toBool()) {
-        const QString error = answer.value(QLatin1String("error")).toString();
-        throw EchoLinkError(error.isEmpty() ? QStringLiteral("EchoLink refused %1").arg(op) : error);
+    try {
+        return invoke(Operation::AlarmLogText).toString();
+    } catch (const EchoLinkError&) {
+        return {};
     }
-    return answer.value(QLatin1String("value"));
 }
 
-void SocketSession::ensureAttached()
+int SocketSession::timeoutFor(Operation operation, const QJsonArray& args) const
+{
+    const bool waits = EchoLinkWire::spec(operation).timeout == EchoLinkWire::Timeout::ConnectWait && !args.isEmpty()
+        && args.last().toBool();
+    return waits ? connectWaitTimeoutMs_ : callTimeoutMs_;
+}
+
+QJsonValue SocketSession::invoke(Operation operation, const QJsonArray& args)
+{
+    const int timeoutMs = timeoutFor(operation, args);
+    const QDeadlineTimer deadline(timeoutMs);
+    ensureAttached(deadline, timeoutMs);
+    const qint64 id = ++lastId_;
+    pending_ = PendingCall { id, operation, std::nullopt, std::nullopt };
+    send(EchoLinkWire::encode(EchoLinkWire::call(id, operation, args)));
+    const EchoLinkWire::Reply reply = awaitReply(deadline, timeoutMs);
+    if (!reply.ok) {
+        const QString& op = EchoLinkWire::spec(operation).name;
+        throw EchoLinkError(reply.error.isEmpty() ? QStringLiteral("EchoLink refused %1").arg(op) : reply.error);
+    }
+    return reply.value;
+}
+
+void SocketSession::ensureAttached(const QDeadlineTimer& deadline, int timeoutMs)
 {
     // A server that went away while we were idle has left an end-of-stream we have not read yet.
     if (isAttached() && socket_->bytesAvailable() == 0)
         socket_->waitForReadyRead(0);
     readAvailable();
     if (!isAttached())
-        attach();
+        attach(deadline, timeoutMs);
 }
 
-void SocketSession::attach()
+void SocketSession::attach(const QDeadlineTimer& deadline, int timeoutMs)
 {
     detach();
-    socket_->connectToServer(serverPath_);
-    if (!socket_->waitForConnected(callTimeoutMs_)) {
+    if (connectOnce(deadline))
+        return;
+    if (!mayStartEchoLink()) {
         detach();
         throw EchoLinkError(QString::fromLatin1(notRunning));
     }
+    startEchoLink();
+    while (!deadline.hasExpired()) {
+        QThread::msleep(static_cast<unsigned long>(std::min(StartPollMs, remainingMs(deadline))));
+        if (connectOnce(deadline))
+            return;
+    }
+    detach();
+    throw EchoLinkError(QStringLiteral("%1: EchoLink was started, but did not answer within %2 seconds")
+                            .arg(QLatin1String(notRunning), secondsText(timeoutMs)));
+}
+
+// One try. The socket's folder is checked first: a socket in a folder that someone else controls is
+// never connected to, whoever listens there.
+bool SocketSession::connectOnce(const QDeadlineTimer& deadline)
+{
+    const QString folder = QFileInfo(serverPath_).absolutePath();
     QString reason;
-    if (!EchoLinkWire::checkServerFolder(QFileInfo(serverPath_).absolutePath(), &reason)) {
+    if (QFileInfo::exists(folder) && !EchoLinkWire::checkServerFolder(folder, &reason)) {
         detach();
         throw EchoLinkError(QStringLiteral("EchoLink's automation socket is not private (%1)").arg(reason));
     }
+    socket_->connectToServer(serverPath_);
+    if (socket_->waitForConnected(remainingMs(deadline))) {
+        everAttached_ = true;
+        return true;
+    }
+    const QLocalSocket::LocalSocketError error = socket_->error();
+    const QString errorText = socket_->errorString();
+    detach();
+    const bool nobodyThere
+        = error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError;
+    if (!nobodyThere)
+        throw EchoLinkError(QStringLiteral("%1 (%2)").arg(QLatin1String(notRunning), errorText));
+    return false;
+}
+
+// As with the automation server of the original platform, EchoLink is started by the first attach
+// only: once attached, a lost EchoLink is an error, never a new EchoLink (the close of Corvane after
+// EchoLink has gone must not start it again).
+bool SocketSession::mayStartEchoLink() const
+{
+    return !everAttached_ && !echoLinkExePath_.isEmpty() && serverPath_ == EchoLinkWire::serverPath();
+}
+
+void SocketSession::startEchoLink()
+{
+    // Detached: EchoLink outlives this session, as it outlives Corvane.
+    if (!QProcess::startDetached(echoLinkExePath_, {}, QFileInfo(echoLinkExePath_).absolutePath()))
+        throw EchoLinkError(
+            QStringLiteral("%1, and %2 could not be started").arg(QLatin1String(notRunning), echoLinkExePath_));
 }
 
 void SocketSession::detach()
@@ -175,33 +243,35 @@ void SocketSession::detach()
 void SocketSession::send(const QByteArray& line)
 {
     if (socket_->write(line) != line.size()) {
+        pending_.reset();
         detach();
         throw EchoLinkError(QString::fromLatin1(connectionClosed));
     }
     socket_->flush();
 }
 
-QJsonObject SocketSession::awaitReply(qint64 id, const QString& op, int timeoutMs)
+EchoLinkWire::Reply SocketSession::awaitReply(const QDeadlineTimer& deadline, int timeoutMs)
 {
-    awaitedId_ = id;
-    reply_.reset();
-    const QDeadlineTimer deadline(timeoutMs);
+    const Operation operation = pending_->operation;
     for (;;) {
         readAvailable();
-        if (reply_) {
-            awaitedId_ = 0;
-            return *std::exchange(reply_, std::nullopt);
+        if (pending_->reply || pending_->problem) {
+            PendingCall answered = *std::exchange(pending_, std::nullopt);
+            if (answered.problem)
+                throw EchoLinkError(*answered.problem);
+            return *answered.reply;
         }
         if (!isAttached()) {
+            pending_.reset();
             detach();
             throw EchoLinkError(QString::fromLatin1(connectionClosed));
         }
         if (deadline.hasExpired()) {
-            awaitedId_ = 0;
-            throw EchoLinkError(
-                QStringLiteral("EchoLink did not answer %1 within %2 seconds").arg(op, secondsText(timeoutMs)));
+            pending_.reset();
+            throw EchoLinkError(QStringLiteral("EchoLink did not answer %1 within %2 seconds")
+                                    .arg(EchoLinkWire::spec(operation).name, secondsText(timeoutMs)));
         }
-        socket_->waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        socket_->waitForReadyRead(remainingMs(deadline));
     }
 }
 
@@ -219,56 +289,64 @@ void SocketSession::readAvailable()
 
 void SocketSession::takeMessage(const QByteArray& line)
 {
-    const auto message = EchoLinkWire::decode(line);
+    QString reason;
+    const auto message = EchoLinkWire::decode(line, &reason);
     if (!message)
+        return malformed(reason);
+    if (!EchoLinkWire::isEvent(*message))
+        return takeReply(*message);
+    if (auto event = EchoLinkWire::readEvent(*message, &reason))
+        queueDelivery({ std::move(event), {} });
+    else
+        queueDelivery({ std::nullopt, QStringLiteral("EchoLink sent a malformed event: %1").arg(reason) });
+}
+
+void SocketSession::takeReply(const QJsonObject& message)
+{
+    const auto id = EchoLinkWire::readId(message.value(QLatin1String("id")));
+    if (!id)
+        return malformed(message.contains(QLatin1String("id")) ? QStringLiteral("its id is not a whole number")
+                                                               : QStringLiteral("neither an event nor a reply"));
+    // Late answers to calls that already gave up carry older ids, and a repeated answer comes after the
+    // first one: both are dropped.
+    if (!pending_ || *id != pending_->id || pending_->reply || pending_->problem)
         return;
-    if (message->contains(QLatin1String("event"))) {
-        queueEvent(*message);
+    QString reason;
+    if (auto reply = EchoLinkWire::readReply(message, pending_->operation, &reason))
+        pending_->reply = std::move(reply);
+    else
+        pending_->problem = QStringLiteral("EchoLink sent a malformed answer to %1: %2")
+                                .arg(EchoLinkWire::spec(pending_->operation).name, reason);
+}
+
+// A message we cannot read while a call waits is taken as its answer gone wrong: the call fails now,
+// rather than when its time runs out. Otherwise it is reported on its own.
+void SocketSession::malformed(const QString& reason)
+{
+    if (pending_ && !pending_->reply && !pending_->problem) {
+        pending_->problem = QStringLiteral("EchoLink sent a malformed answer to %1: %2")
+                                .arg(EchoLinkWire::spec(pending_->operation).name, reason);
         return;
     }
-    // Late answers to calls that already timed out carry older ids and are dropped.
-    const auto id = message->value(QLatin1String("id")).toInteger();
-    if (awaitedId_ != 0 && id == awaitedId_)
-        reply_ = *message;
+    queueDelivery({ std::nullopt, QStringLiteral("EchoLink sent a malformed message: %1").arg(reason) });
 }
 
-void SocketSession::queueEvent(const QJsonObject& event)
+void SocketSession::queueDelivery(Delivery delivery)
 {
-    events_.push_back(event);
+    deliveries_.push_back(std::move(delivery));
     // One posted call per event, like one window message per event: a handler that lets pending
     // messages run sees the following events, still in order.
-    QMetaObject::invokeMethod(this, &SocketSession::deliverNextEvent, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &SocketSession::deliverNext, Qt::QueuedConnection);
 }
 
-void SocketSession::deliverNextEvent()
+void SocketSession::deliverNext()
 {
-    if (events_.empty())
+    if (deliveries_.empty())
         return;
-    const QJsonObject event = events_.front();
-    events_.pop_front();
-    emitEvent(event.value(QLatin1String("event")).toString(), event.value(QLatin1String("args")).toArray());
-}
-
-void SocketSession::emitEvent(const QString& name, const QJsonArray& args)
-{
-    const auto text = [&args](int i) { return args.at(i).toString(); };
-    const auto flag = [&args](int i) { return args.at(i).toBool(); };
-    if (name == QLatin1String("OnClosing"))
-        emit OnClosing();
-    else if (name == QLatin1String("OnTX"))
-        emit OnTX(flag(0));
-    else if (name == QLatin1String("OnConnected"))
-        emit OnConnected(text(0), text(1), text(2));
-    else if (name == QLatin1String("OnDisconnected"))
-        emit OnDisconnected(text(0));
-    else if (name == QLatin1String("OnStationListReceived"))
-        emit OnStationListReceived();
-    else if (name == QLatin1String("OnChatTextReceived"))
-        emit OnChatTextReceived(text(0));
-    else if (name == QLatin1String("OnStationTextReceived"))
-        emit OnStationTextReceived(text(0));
-    else if (name == QLatin1String("OnAlarm"))
-        emit OnAlarm(text(0), args.at(1).toInt());
-    else if (name == QLatin1String("OnLinkStatusChange"))
-        emit OnLinkStatusChange(flag(0));
+    const Delivery delivery = std::move(deliveries_.front());
+    deliveries_.pop_front();
+    if (delivery.event)
+        raiseEvent(*this, *delivery.event);
+    else
+        emit OnProtocolError(delivery.problem);
 }

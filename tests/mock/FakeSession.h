@@ -2,6 +2,7 @@
 
 #include "echolink/EchoLinkSession.h"
 
+#include <QJsonArray>
 #include <QMap>
 #include <QStringList>
 
@@ -63,6 +64,16 @@ public:
     void raiseTX(bool on) { emit OnTX(on); }
     void raiseLinkStatusChange(bool enabled) { emit OnLinkStatusChange(enabled); }
     void raiseClosing() { emit OnClosing(); }
+
+    // Raises an event as it would arrive on the wire: by its name, with the arguments checked against the
+    // wire table. False (and nothing raised) when they do not fit it.
+    bool raise(const QString& event, const QJsonArray& args = {})
+    {
+        const auto incoming = EchoLinkWire::readEvent(EchoLinkWire::event(event, args), nullptr);
+        if (incoming)
+            raiseEvent(*this, *incoming);
+        return incoming.has_value();
+    }
 
     // Calls of one operation only, without the properties read on the way.
     QStringList callsOf(const QString& op) const

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
@@ -46,6 +47,9 @@ private slots:
         QTest::newRow("array") << QByteArray("[1,2]");
         QTest::newRow("string") << QByteArray("\"Connect1\"");
         QTest::newRow("cut short") << QByteArray("{\"id\":1,\"op\":\"Conn");
+        QTest::newRow("not UTF-8") << QByteArray("{\"event\":\"OnChatTextReceived\",\"args\":[\"caf\xe9\"]}");
+        QTest::newRow("overlong UTF-8") << QByteArray("{\"x\":\"\xc0\xaf\"}");
+        QTest::newRow("UTF-8 cut short") << QByteArray("{\"x\":\"\xe2\x82\"}");
         QTest::newRow("too long") << QByteArray("{\"x\":\"" + QByteArray(EchoLinkWire::MaxLineBytes, 'a') + "\"}");
     }
     void decodeRefusesWhatIsNotAnObject()
@@ -54,6 +58,55 @@ private slots:
         QString error;
         QVERIFY(!EchoLinkWire::decode(line, &error));
         QVERIFY(!error.isEmpty());
+    }
+
+    // The socket client, the stand-in and the fakes all read this one table; its order is the enum's.
+    void tablesListEveryOperationAndEventOnceInTheirOrder()
+    {
+        QSet<QString> names;
+        for (qsizetype i = 0; i < EchoLinkWire::operations().size(); ++i) {
+            const auto& entry = EchoLinkWire::operations().at(i);
+            QCOMPARE(static_cast<qsizetype>(entry.operation), i);
+            QCOMPARE(EchoLinkWire::findOperation(entry.name), &entry);
+            names.insert(entry.name);
+        }
+        QCOMPARE(names.size(), 13);
+        QCOMPARE(EchoLinkWire::spec(EchoLinkWire::Operation::AlarmLogText).result, EchoLinkWire::Type::Text);
+        QCOMPARE(EchoLinkWire::findOperation("connect1"), nullptr); // names are exact
+        for (qsizetype i = 0; i < EchoLinkWire::events().size(); ++i) {
+            const auto& entry = EchoLinkWire::events().at(i);
+            QCOMPARE(static_cast<qsizetype>(entry.event), i);
+            QCOMPARE(EchoLinkWire::findEvent(entry.name), &entry);
+        }
+        QCOMPARE(EchoLinkWire::events().size(), 9);
+    }
+
+    void alarmStatusIsA16BitWholeNumber_data()
+    {
+        QTest::addColumn<QJsonValue>("status");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("-1 (true)") << QJsonValue(-1) << true;
+        QTest::newRow("lowest signed") << QJsonValue(-32768) << true;
+        QTest::newRow("highest unsigned") << QJsonValue(65535) << true;
+        QTest::newRow("below") << QJsonValue(-32769) << false;
+        QTest::newRow("above") << QJsonValue(65536) << false;
+        QTest::newRow("fraction") << QJsonValue(0.5) << false;
+        QTest::newRow("text") << QJsonValue("1") << false;
+        QTest::newRow("flag") << QJsonValue(true) << false;
+        QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined) << false;
+    }
+    void alarmStatusIsA16BitWholeNumber()
+    {
+        QFETCH(QJsonValue, status);
+        QFETCH(bool, accepted);
+        QJsonArray args { "Q1AB" };
+        if (!status.isUndefined())
+            args.append(status);
+        QString error;
+        const auto event = EchoLinkWire::readEvent(EchoLinkWire::event(EchoLinkWire::Event::OnAlarm, args), &error);
+        QCOMPARE(event.has_value(), accepted);
+        if (!accepted)
+            QCOMPARE(error, "OnAlarm carries text, a 16-bit number");
     }
 
     void escapesRoundTrip_data()
@@ -109,6 +162,29 @@ private slots:
         const QString path = EchoLinkWire::serverPath();
         qputenv("XDG_RUNTIME_DIR", saved);
         QCOMPARE(path, QDir::tempPath() + QStringLiteral("/corvane-%1/echolink.sock").arg(::getuid()));
+    }
+
+    void runtimeDirThatOthersMayWriteToIsNotUsed_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("used");
+        QTest::newRow("owner only") << 0700 << true;
+        QTest::newRow("others may read") << 0755 << true;
+        QTest::newRow("others may write") << 0777 << false;
+        QTest::newRow("shared like the temporary folder") << 01777 << false;
+    }
+    void runtimeDirThatOthersMayWriteToIsNotUsed()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, used);
+        QTemporaryDir runtime;
+        QCOMPARE(::chmod(QFile::encodeName(runtime.path()).constData(), mode), 0);
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const QString folder = EchoLinkWire::serverFolder();
+        qputenv("XDG_RUNTIME_DIR", saved);
+        QCOMPARE(folder,
+                 used ? runtime.path() + "/corvane" : QDir::tempPath() + QStringLiteral("/corvane-%1").arg(::getuid()));
     }
 
     void preparedFolderIsOwnerOnly()

@@ -15,15 +15,22 @@ void QueuedVoice::speak(const QString& text, int flags)
     m_queue.submit(VoiceMarkup::interpret(text, flags));
 }
 
+// The handler is read when the failure arrives on the home thread, not when it happened, so one cleared
+// in the meantime (its owner gone) is never called.
 void QueuedVoice::setFailureHandler(FailureHandler handler)
 {
-    if (!handler) {
+    m_failureHandler = std::move(handler);
+    if (!m_failureHandler) {
         m_queue.setFailureListener({});
         return;
     }
-    QObject* home = m_homeThread.get();
-    m_queue.setFailureListener([home, handler = std::move(handler)](const QString& message) {
+    m_queue.setFailureListener([this](const QString& message) {
         QMetaObject::invokeMethod(
-            home, [handler, message] { handler(message); }, Qt::QueuedConnection);
+            m_homeThread.get(),
+            [this, message] {
+                if (m_failureHandler)
+                    m_failureHandler(message);
+            },
+            Qt::QueuedConnection);
     });
 }

@@ -22,7 +22,8 @@ public:
 
 private:
     // Receives the failures posted from the worker; declared before the queue, so that the worker has
-    // stopped before it goes.
+    // stopped before it goes. Calls still posted when it goes are dropped with it.
     std::unique_ptr<QObject> m_homeThread;
+    FailureHandler m_failureHandler; // used on the home thread only
     SpeechQueue m_queue;
 };

@@ -16,6 +16,7 @@ private slots:
     void hostileChatTextReachesTheEngineAsText_data();
     void hostileChatTextReachesTheEngineAsText();
     void eachFailingRequestIsReportedOnTheVoicesThreadAsItFails();
+    void failureArrivingAfterTheHandlerWasClearedIsDropped();
 };
 
 namespace {
@@ -99,6 +100,21 @@ void TestQueuedVoice::eachFailingRequestIsReportedOnTheVoicesThreadAsItFails()
     voice.speak("Speech Output Now Enabled", 16); // neither failure is thrown again here
     QCOMPARE(log->finished, QStringList { "Speech Output Now Enabled" });
     QCOMPARE(reported.size(), 2);
+}
+
+// The owner of a handler clears it when it goes; a failure already on its way must not reach it then.
+void TestQueuedVoice::failureArrivingAfterTheHandlerWasClearedIsDropped()
+{
+    auto log = std::make_shared<FakeSpeechLog>();
+    log->failingSpeaks = QStringList { "no audio device" };
+    QueuedVoice voice(std::make_unique<FakeSpeechEngine>(log));
+    int calls = 0;
+    voice.setFailureHandler([&calls](const QString&) { ++calls; });
+    voice.speak("Station Connected", 17);
+    voice.speak("after", 16); // the failure of the first is posted by now
+    voice.setFailureHandler({});
+    QTest::qWait(50);
+    QCOMPARE(calls, 0);
 }
 
 QTEST_GUILESS_MAIN(TestQueuedVoice)

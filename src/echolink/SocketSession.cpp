@@ -197,9 +197,10 @@ void SocketSession::attach(const QDeadlineTimer& deadline, int timeoutMs)
 // never connected to, whoever listens there.
 bool SocketSession::connectOnce(const QDeadlineTimer& deadline)
 {
-    const QString folder = QFileInfo(serverPath_).absolutePath();
+    const QFileInfo folder(QFileInfo(serverPath_).absolutePath());
     QString reason;
-    if (QFileInfo::exists(folder) && !EchoLinkWire::checkServerFolder(folder, &reason)) {
+    const bool present = folder.exists() || folder.isSymLink();
+    if (present && !EchoLinkWire::checkServerFolder(folder.filePath(), &reason)) {
         detach();
         throw EchoLinkError(QStringLiteral("EchoLink's automation socket is not private (%1)").arg(reason));
     }

@@ -589,6 +589,44 @@ private slots:
         QCOMPARE(session.AlarmLogText(), "");
     }
 
+    void socketFolderThatIsNotPrivateIsNeverConnected_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("link to a live server's folder") << "link"
+                                                        << "is a symbolic link, not a folder";
+        QTest::newRow("dangling link") << "dangling"
+                                       << "is a symbolic link, not a folder";
+        QTest::newRow("folder open to others") << "open"
+                                               << "is open to other users (mode 0755)";
+    }
+    void socketFolderThatIsNotPrivateIsNeverConnected()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir real;
+        MisbehavingServer server(real.path() + "/echolink.sock", [](const QJsonObject& call) {
+            return EchoLinkWire::encode(EchoLinkWire::reply(idOf(call), "Q6BAD"));
+        });
+        QVERIFY(server.startListening());
+        QTemporaryDir elsewhere;
+        QString folder = real.path();
+        if (kind == "open")
+            QVERIFY(QFile::setPermissions(folder,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                              | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        else {
+            folder = elsewhere.filePath("corvane");
+            QVERIFY(QFile::link(kind == "link" ? real.path() : elsewhere.filePath("gone"), folder));
+        }
+        SocketSession session;
+        session.setServerPath(folder + "/echolink.sock");
+        const QString error = errorOf([&] { session.SystemConfigCallsign(); });
+        QVERIFY2(error.startsWith("EchoLink's automation socket is not private ("), qPrintable(error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QVERIFY(!session.isAttached());
+    }
+
     void missingServerIsAnError()
     {
         QTemporaryDir folder;

@@ -57,9 +57,9 @@ signals:
     void OnAlarm(const QString& station, int status);
     void OnLinkStatusChange(bool enabled);
     // EchoLink sent something that is not a well-formed message (an event with missing or mistyped
-    // arguments, a line that is not valid UTF-8 or not JSON, one that is
-    // neither an event nor a reply). Nothing else comes of
-    // it; the message says what was wrong, never the text that was sent. Delivered like the events.
+    // arguments, a line that is not valid UTF-8 or not JSON, one that is neither an event nor a reply)
+    // while no call waited for an answer. Nothing else comes of it; the message says what was wrong,
+    // never the text that was sent. Delivered through the event loop, in order with the events.
     void OnProtocolError(const QString& message);
 };
 

@@ -233,6 +233,11 @@ void TmainForm::wireSession()
     };
     using S = EchoLinkSession;
     on(&S::OnClosing, [this] { m_shutDown->elEchoLinkSessionClosing(); });
+    // A garbled message from EchoLink is worth a line for whoever reads the log back, not a spoken
+    // interruption.
+    on(&S::OnProtocolError, [this](const QString& message) {
+        m_panes->AddChatLineQuietly(QStringLiteral("EchoLink sent a message Corvane could not read: ") + message);
+    });
     on(&S::OnTX, [this](bool on) { m_transmit->elEchoLinkSessionTX(on); });
     on(&S::OnConnected, [this](const QString& call, const QString& name, const QString& address) {
         m_connections->elEchoLinkSessionConnected(call, name, address);

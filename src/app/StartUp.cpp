@@ -61,6 +61,9 @@ void StartUp::FormCreate()
     m_parts.connectionView.setWindowColor(WindowColors::Waiting);
     m_parts.options.setNotBringToFront(false);
     m_echoLinkExePath = m_parts.platform.programFilesFolder() + QStringLiteral("/Halvorn/EchoLink/EchoLink.exe");
+    // An EchoLink that is running but not answering (an orphan of an earlier session) still counts as
+    // running below; the session then starts a fresh one at its first attach.
+    m_parts.session.setEchoLinkExePath(m_echoLinkExePath);
 
     if (!processExists(EchoLinkProgram)) {
         m_parts.platform.startProgram(m_echoLinkExePath);

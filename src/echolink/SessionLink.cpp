@@ -13,6 +13,7 @@ SessionLink::SessionLink(EchoLinkSession& session, QObject* parent)
     connect(&session, &EchoLinkSession::OnStationTextReceived, this, &EchoLinkSession::OnStationTextReceived);
     connect(&session, &EchoLinkSession::OnAlarm, this, &EchoLinkSession::OnAlarm);
     connect(&session, &EchoLinkSession::OnLinkStatusChange, this, &EchoLinkSession::OnLinkStatusChange);
+    connect(&session, &EchoLinkSession::OnProtocolError, this, &EchoLinkSession::OnProtocolError);
 }
 
 void SessionLink::release()
@@ -26,6 +27,12 @@ void SessionLink::Connect1(const QString& station, bool wait)
 {
     if (m_session)
         m_session->Connect1(station, wait);
+}
+
+void SessionLink::setEchoLinkExePath(const QString& path)
+{
+    if (m_session)
+        m_session->setEchoLinkExePath(path);
 }
 
 void SessionLink::Disconnect1(const QString& station)

@@ -15,6 +15,7 @@ public:
     void release();
     bool isReleased() const { return m_session == nullptr; }
 
+    void setEchoLinkExePath(const QString& path) override;
     void Connect1(const QString& station, bool wait) override;
     void Disconnect1(const QString& station) override;
     void DisconnectAll() override;

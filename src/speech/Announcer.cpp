@@ -17,6 +17,31 @@ constexpr int WithVolume = SpeakFlags::Async | SpeakFlags::SpeakPunctuation; // 
 Announcer::Announcer(Voice& voice)
     : m_voice(&voice)
 {
+    m_voice->setFailureHandler([this](const QString& message) { report(message); });
+}
+
+Announcer::~Announcer()
+{
+    releaseVoice();
+}
+
+void Announcer::setFailureReporter(std::function<void(const QString&)> report)
+{
+    m_reportFailure = std::move(report);
+}
+
+void Announcer::releaseVoice()
+{
+    // The voice outlives us; a late failure must not call back into a gone announcer.
+    if (m_voice)
+        m_voice->setFailureHandler({});
+    m_voice = nullptr;
+}
+
+void Announcer::report(const QString& message)
+{
+    if (m_reportFailure)
+        m_reportFailure(failureLine(message));
 }
 
 QString Announcer::failureLine(const QString& message)
@@ -31,8 +56,7 @@ void Announcer::speak(const QString& text, int flags)
     try {
         m_voice->speak(text, flags);
     } catch (const std::exception& e) {
-        if (m_reportFailure)
-            m_reportFailure(failureLine(QString::fromUtf8(e.what())));
+        report(QString::fromUtf8(e.what()));
     }
 }
 

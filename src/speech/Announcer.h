@@ -12,6 +12,9 @@ class Announcer
 {
 public:
     explicit Announcer(Voice& voice);
+    ~Announcer();
+    Announcer(const Announcer&) = delete;
+    Announcer& operator=(const Announcer&) = delete;
 
     void setEnabled(bool enabled) { m_enabled = enabled; }
     bool isEnabled() const { return m_enabled; }
@@ -20,9 +23,11 @@ public:
     int volumeLevel() const { return m_volumeLevel; }
     // The own callsign, which callsign speaking says as "This Station".
     void setOwnCallsign(const QString& call) { m_ownCallsign = call; }
-    void setFailureReporter(std::function<void(const QString&)> report) { m_reportFailure = std::move(report); }
-    // The close sequence lets go of the voice; from then on nothing is spoken.
-    void releaseVoice() { m_voice = nullptr; }
+    // Failures inside a speech call and those the voice reports later, one per failing request, both
+    // reach the reporter as failureLine(message).
+    void setFailureReporter(std::function<void(const QString&)> report);
+    // The close sequence lets go of the voice; from then on nothing is spoken and nothing reported.
+    void releaseVoice();
 
     void SpeakToMeNow(const QString& msg);
     void SpeakToMeNowPurge(const QString& msg);
@@ -40,6 +45,7 @@ public:
 
 private:
     void speak(const QString& text, int flags);
+    void report(const QString& message);
 
     Voice* m_voice;
     std::function<void(const QString&)> m_reportFailure;

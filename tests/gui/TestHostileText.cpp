@@ -57,6 +57,18 @@ private slots:
         QCOMPARE(f.form->journal().chatLog().records().back().description, QStringLiteral("Q1AB>") + message);
     }
 
+    void aMalformedMessageFromEchoLinkIsShownQuietlyAndNothingElseHappens()
+    {
+        FormFixture f;
+        f.startUp();
+        const qsizetype spokenBefore = f.voice.spoken.size();
+        f.session.raiseProtocolError(QStringLiteral("a Connect event needs 3 text arguments"));
+        QCOMPARE(f.lastChatLine(),
+                 QStringLiteral("EchoLink sent a message Corvane could not read: a Connect event needs 3 text arguments"));
+        QCOMPARE(f.voice.spoken.size(), spokenBefore);
+        QVERIFY(!f.form->roster().isConnected());
+    }
+
     void aHugeStationNameIsCutInTheConnectionLabel()
     {
         FormFixture f;

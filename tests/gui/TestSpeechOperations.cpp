@@ -61,6 +61,18 @@ private slots:
                                "No speech engine available. Microsoft Speech Not installed or Disabled." }));
     }
 
+    void backgroundFailuresReachThePaneOneEachUntilTheVoiceIsReleased()
+    {
+        FormFixture f;
+        f.voice.failInBackground(QStringLiteral("Audio device busy."));
+        f.voice.failInBackground(QStringLiteral("Audio device busy."));
+        QCOMPARE(f.chatLines(),
+                 QStringList({ "Audio device busy. Microsoft Speech Not installed or Disabled.",
+                               "Audio device busy. Microsoft Speech Not installed or Disabled." }));
+        f.form->announcer().releaseVoice();
+        QVERIFY(!f.voice.failureHandler);
+    }
+
     void receivedTextCannotInjectMarkup()
     {
         FormFixture f;

@@ -39,6 +39,8 @@ private slots:
         QCOMPARE(f.form->startUp().startUpTimer().interval(), 4000);
         QCOMPARE(logTitles(*f.form), QStringList { "Log Started" });
         QVERIFY(QFile::exists(f.documentsFile(QStringLiteral("ChatLog.txt"))));
+        // A running EchoLink that does not answer is replaced by the session with this one.
+        QVERIFY(f.session.echoLinkExePath.endsWith(QStringLiteral("/EchoLink/EchoLink.exe")));
     }
 
     void noQsoDisconnectsAllAndShowsTheIdleColour()

@@ -17,6 +17,9 @@ public:
     bool transmitting = false;
     bool receiving = false;
     QString alarmLog;
+    QString echoLinkExePath;
+
+    void setEchoLinkExePath(const QString& path) override { echoLinkExePath = path; }
 
     void Connect1(const QString& station, bool wait) override
     {
@@ -63,6 +66,7 @@ public:
     void raiseAlarm(const QString& station, int status) { emit OnAlarm(station, status); }
     void raiseTX(bool on) { emit OnTX(on); }
     void raiseLinkStatusChange(bool enabled) { emit OnLinkStatusChange(enabled); }
+    void raiseProtocolError(const QString& message) { emit OnProtocolError(message); }
     void raiseClosing() { emit OnClosing(); }
 
     // Raises an event as it would arrive on the wire: by its name, with the arguments checked against the

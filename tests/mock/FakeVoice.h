@@ -25,6 +25,15 @@ public:
             throw VoiceError(failWith);
         spoken.append({ text, flags });
     }
+    void setFailureHandler(FailureHandler handler) override { failureHandler = std::move(handler); }
+    // A request that fails after speak() returned, as a background voice reports it.
+    void failInBackground(const QString& message)
+    {
+        if (failureHandler)
+            failureHandler(message);
+    }
+    FailureHandler failureHandler;
+
     QStringList texts() const
     {
         QStringList result;

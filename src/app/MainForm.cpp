@@ -1,5 +1,7 @@
 #include "app/MainForm.h"
 
+#include "app/ControlTable.h"
+#include "app/ScreenReader.h"
 #include "app/Settings.h"
 #include "chat/AwayReply.h"
 #include "chat/ChatJournal.h"
@@ -13,10 +15,12 @@
 #include "platform/Platform.h"
 #include "platform/WindowColors.h"
 #include "speech/Announcer.h"
+#include "speech/FocusAnnouncer.h"
 #include "speech/KeyboardMap.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
@@ -92,8 +96,10 @@ void TmainForm::buildControllers()
     m_roster = std::make_unique<StationRoster>();
     m_announcer = std::make_unique<Announcer>(*m_services.voice);
     m_options = std::make_unique<OptionBoxes>(*m_announcer, platform, static_cast<OptionBoxesView&>(*this));
-    m_display = std::make_unique<DisplaySettings>(static_cast<DisplaySettingsView&>(*this));
+    m_focus = std::make_unique<FocusAnnouncer>(*m_announcer, *m_options, static_cast<OptionBoxesView&>(*this));
     m_panes = std::make_unique<ChatPanes>(redtChat, redtStation);
+    m_display = std::make_unique<DisplaySettings>(
+        DisplaySettingsParts { static_cast<DisplaySettingsView&>(*this), *m_announcer, *m_panes, platform, clock });
     m_announcer->setFailureReporter([this](const QString& line) { m_panes->AddChatLineQuietly(line); });
     m_journal = std::make_unique<ChatJournal>(clock);
     m_commands = std::make_unique<CommandDecoder>();
@@ -156,12 +162,70 @@ void TmainForm::wireWidgets()
 
     connect(m_panes.get(), &ChatPanes::linkActivated, this,
             [this](const QString& url) { guarded([&] { openLink(url); }); });
-    connect(QRZLinkLabel, &QLabel::linkActivated, this,
-            [this](const QString& link) { guarded([&] { openLink(link); }); });
     connect(m_connections.get(), &ConnectionControl::stationConnected, this, [this] { m_away->stationConnected(); });
 
     for (QWidget* w : std::initializer_list<QWidget*> { edtChat, FocusToFrontCheckBox, TrackBarVolume })
         w->installEventFilter(this);
+    wireDisplayAndFocus();
+}
+
+// Font size, clocks, the look-up link, the station pane's help and the focus announcements.
+void TmainForm::wireDisplayAndFocus()
+{
+    DisplaySettings& display = *m_display;
+    connect(btnUpDown, &QSpinBox::valueChanged, this,
+            [this, &display](int position) { guarded([&] { display.btnUpDownClick(position); }); });
+    connect(&display.clockTimer(), &Timer::timeout, this, [this, &display] { guarded([&] { display.refreshClocks(); }); });
+    display.refreshClocks();
+    QRZLinkLabel->installEventFilter(this);
+    redtStation->viewport()->installEventFilter(this);
+    // Every control of the table tells the announcer when it takes the focus; the memory buttons speak for
+    // themselves.
+    for (const ControlSpec& spec : controlTable()) {
+        if (spec.objectName.startsWith(QLatin1String("bCall")))
+            continue;
+        if (auto* w = findChild<QWidget*>(spec.objectName))
+            w->installEventFilter(this);
+    }
+}
+
+void TmainForm::controlEntered(QObject* control)
+{
+    if (control == FocusToFrontCheckBox)
+        m_options->FocusToFrontCheckBoxEnter();
+    else
+        m_focus->controlEntered(control->objectName());
+}
+
+// True when the event goes no further.
+bool TmainForm::filterDisplayAndFocusEvent(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (FocusAnnouncer::focusReallyMoved(static_cast<QFocusEvent*>(event)->reason()))
+            guarded([&] { controlEntered(watched); });
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (watched == QRZLinkLabel)
+            guarded([this] { m_display->QRZLinkLabelClick(); });
+        return false;
+    case QEvent::MouseButtonDblClick:
+        if (watched == redtStation->viewport())
+            guarded([this] { m_display->redtStationDblClick(); });
+        return false;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && FocusAnnouncer::spaceIsGuarded(watched->objectName()))
+            return true;
+        bool discarded = false;
+        if (event->type() == QEvent::KeyPress && watched == ButtonAnnounceCheckBox && !key->text().isEmpty())
+            guarded([&] { discarded = m_focus->ButtonAnnounceCheckBoxKeyPress(key->text().at(0)); });
+        return discarded;
+    }
+    default:
+        return false;
+    }
 }
 
 void TmainForm::wireTimers()
@@ -220,11 +284,10 @@ void TmainForm::reportException(const std::exception_ptr& error)
 
 bool TmainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn) {
-        if (watched == FocusToFrontCheckBox)
-            guarded([this] { m_options->FocusToFrontCheckBoxEnter(); });
+    if (filterDisplayAndFocusEvent(watched, event))
+        return true;
+    if (event->type() == QEvent::FocusIn)
         return false;
-    }
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == edtChat) {
@@ -275,18 +338,19 @@ void TmainForm::openLink(const QString& url)
 
 void TmainForm::showStationCount(const QString& count)
 {
-    lblStationCount->setText(count);
+    ScreenReader::showText(lblStationCount, count);
 }
 
 void TmainForm::showConnectionInfo(const QString& info)
 {
-    lblConnInfo->setText(info);
+    ScreenReader::showText(lblConnInfo, info);
 }
 
 void TmainForm::showLookUpPath(const QString& path)
 {
-    const QString address = QStringLiteral("https://callbook.example.net") + path;
-    QRZLinkLabel->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(address.toHtmlEscaped()));
+    m_lookUpAddress = QStringLiteral("https://callbook.example.net") + path;
+    ScreenReader::showText(QRZLinkLabel,
+                           QStringLiteral("<a href=\"%1\">%1</a>").arg(m_lookUpAddress.toHtmlEscaped()));
 }
 
 void TmainForm::setWindowColor(quint32 bgr)
@@ -366,12 +430,12 @@ void TmainForm::clearTalker()
     QPalette palette = lblTalkingNow->palette();
     palette.setColor(QPalette::Window, toColor(m_display->talkingNowColor()));
     lblTalkingNow->setPalette(palette);
-    lblTalkingNow->clear();
+    ScreenReader::showText(lblTalkingNow, QString());
 }
 
 void TmainForm::clearStatusTalker()
 {
-    StatusBarPanel1->clear();
+    ScreenReader::showText(StatusBarPanel1, QString());
 }
 
 void TmainForm::showTalker(const QString& caption)
@@ -379,12 +443,12 @@ void TmainForm::showTalker(const QString& caption)
     QPalette palette = lblTalkingNow->palette();
     palette.setColor(QPalette::Window, toColor(WindowColors::Transmit));
     lblTalkingNow->setPalette(palette);
-    lblTalkingNow->setText(caption);
+    ScreenReader::showText(lblTalkingNow, caption);
 }
 
 void TmainForm::showStatusTalker(const QString& text)
 {
-    StatusBarPanel1->setText(text);
+    ScreenReader::showText(StatusBarPanel1, text);
 }
 
 void TmainForm::showStationPaneEnd()
@@ -443,7 +507,7 @@ void TmainForm::applyContentFontSize(int size, bool includeAbsent)
     setPointSize(redtStation, size);
     if (includeAbsent)
         setPointSize(edtAbsent, size);
-    lblFontSize->setText(QString::number(size));
+    ScreenReader::showText(lblFontSize, QString::number(size));
 }
 
 int TmainForm::fontSize() const
@@ -464,6 +528,41 @@ void TmainForm::showTransmitBar()
 void TmainForm::setTransmitBarValue(int value)
 {
     TxTimeFill->setValue(value);
+}
+
+void TmainForm::setControlColor(const QString& objectName, ColorSchemes::ColorRole role, quint32 bgr)
+{
+    auto* widget = findChild<QWidget*>(objectName);
+    if (!widget)
+        return;
+    // Labels and check boxes paint with the window roles, edit lines and panes with the text roles.
+    const bool font = role == ColorSchemes::ColorRole::Font;
+    const QPalette::ColorRole roles[2] = { font ? QPalette::Text : QPalette::Base,
+                                           font ? QPalette::WindowText : QPalette::Window };
+    QPalette palette = widget->palette();
+    for (QPalette::ColorRole r : roles)
+        palette.setColor(r, toColor(bgr));
+    widget->setPalette(palette);
+    if (!font && qobject_cast<QLabel*>(widget))
+        widget->setAutoFillBackground(true);
+}
+
+void TmainForm::showClock(ClockFace face, const QString& date, const QString& time)
+{
+    QLabel* clock = face == ClockFace::Universal ? ClockUniversalTime : ClockLocalTime;
+    // The date small over the time, so that both fit the clock's 78 pixels.
+    ScreenReader::showText(clock, QStringLiteral("<div style=\"font-size:14px\">%1</div><div>%2</div>")
+                                      .arg(date.toHtmlEscaped(), time.toHtmlEscaped()));
+}
+
+QString TmainForm::lookUpAddress() const
+{
+    return m_lookUpAddress;
+}
+
+bool TmainForm::qsoInProgress() const
+{
+    return m_roster->isConnected();
 }
 
 void TmainForm::hideTransmitBar()

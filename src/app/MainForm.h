@@ -36,6 +36,8 @@ class Clock;
 class CommandDecoder;
 class ConnectionControl;
 class EchoLinkSession;
+class FocusAnnouncer;
+class FocusOutline;
 class KeyboardMap;
 class Platform;
 class PowerControl;
@@ -95,6 +97,7 @@ public:
     Announcer& announcer() { return *m_announcer; }
     OptionBoxes& options() { return *m_options; }
     DisplaySettings& display() { return *m_display; }
+    FocusAnnouncer& focusAnnouncer() { return *m_focus; }
     TransmitControl& transmit() { return *m_transmit; }
     StationMonitor& stations() { return *m_stations; }
     AwayReply& away() { return *m_away; }
@@ -130,6 +133,10 @@ private:
     void applyContentFontSize(int size, bool includeAbsent) override;
     int fontSize() const override;
     quint32 talkingNowBackground() const override;
+    void setControlColor(const QString& objectName, ColorSchemes::ColorRole role, quint32 bgr) override;
+    void showClock(ClockFace face, const QString& date, const QString& time) override;
+    QString lookUpAddress() const override;
+    bool qsoInProgress() const override;
     // TransmitView
     void showTransmitBar() override;
     void setTransmitBarValue(int value) override;
@@ -159,6 +166,9 @@ private:
     void buildControllers();
     void bindSettings();
     void wireWidgets();
+    void wireDisplayAndFocus();
+    void controlEntered(QObject* control);
+    bool filterDisplayAndFocusEvent(QObject* watched, QEvent* event);
     void wireTimers();
     void wireSession();
     QWidget* homeControl() const;
@@ -202,13 +212,16 @@ private:
     QPushButton* Button2 = nullptr;
     QLabel* StatusBarPanel0 = nullptr;
     QLabel* StatusBarPanel1 = nullptr;
+    FocusOutline* m_focusOutline = nullptr;
+    QString m_lookUpAddress;
 
     // Controllers, in the order they are made (later ones use earlier ones).
     std::unique_ptr<StationRoster> m_roster;
     std::unique_ptr<Announcer> m_announcer;
     std::unique_ptr<OptionBoxes> m_options;
-    std::unique_ptr<DisplaySettings> m_display;
+    std::unique_ptr<FocusAnnouncer> m_focus;
     std::unique_ptr<ChatPanes> m_panes;
+    std::unique_ptr<DisplaySettings> m_display;
     std::unique_ptr<ChatJournal> m_journal;
     std::unique_ptr<CommandDecoder> m_commands;
     std::unique_ptr<AwayReply> m_away;

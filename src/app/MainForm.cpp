@@ -22,6 +22,8 @@
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QSplitter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -507,7 +509,16 @@ void TmainForm::applyContentFontSize(int size, bool includeAbsent)
     setPointSize(redtStation, size);
     if (includeAbsent)
         setPointSize(edtAbsent, size);
+    keepPanesReadable();
     ScreenReader::showText(lblFontSize, QString::number(size));
+}
+
+// At large sizes the panes must still show several whole lines: the window grows instead of the controls
+// around the panes squeezing them (and the volume bar) down.
+void TmainForm::keepPanesReadable()
+{
+    const int lines = QFontMetrics(redtChat->font()).lineSpacing() * PaneMinimumLines;
+    Splitter1->setMinimumHeight(lines + 2 * redtChat->frameWidth());
 }
 
 int TmainForm::fontSize() const

@@ -132,6 +132,9 @@ private:
     // DisplaySettingsView
     void applyContentFontSize(int size, bool includeAbsent) override;
     int fontSize() const override;
+    static constexpr int PaneMinimumLines = 8;
+    static constexpr int VolumeBarMinimumHeight = 120;
+    void keepPanesReadable();
     quint32 talkingNowBackground() const override;
     void setControlColor(const QString& objectName, ColorSchemes::ColorRole role, quint32 bgr) override;
     void showClock(ClockFace face, const QString& date, const QString& time) override;

@@ -154,6 +154,7 @@ void TmainForm::buildCentre(QWidget* central, QVBoxLayout* layout)
     // -100 at the top: moving the thumb up (the Up key) makes speech louder.
     TrackBarVolume->setInvertedAppearance(true);
     TrackBarVolume->setInvertedControls(true);
+    TrackBarVolume->setMinimumHeight(VolumeBarMinimumHeight);
     for (QWidget* w :
          std::initializer_list<QWidget*> { lblStationCount, btnDisconnectLast, btnDisconnect, btnLastConnect, bTxRx })
         left->addWidget(w);

@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
@@ -151,6 +152,25 @@ private slots:
         QCOMPARE(f.widget(QStringLiteral("edtAbsent"))->font().pointSize(), absent);
         QCOMPARE(f.widget<QLabel>(QStringLiteral("lblFontSize"))->text(), QString::number(panes));
         QVERIFY(f.voice.spoken.isEmpty());
+    }
+
+    void largeFontsKeepThePanesAndTheVolumeBarUsable_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("28") << 28;
+        QTest::newRow("45") << 45;
+    }
+    void largeFontsKeepThePanesAndTheVolumeBarUsable()
+    {
+        QFETCH(int, size);
+        FormFixture f;
+        f.startUp();
+        f.widget<QSpinBox>(QStringLiteral("btnUpDown"))->setValue(size);
+        f.form->centralWidget()->layout()->activate();
+        auto* pane = f.widget<QTextBrowser>(QStringLiteral("redtChat"));
+        const int lineHeight = QFontMetrics(pane->font()).lineSpacing();
+        QVERIFY2(pane->height() >= 8 * lineHeight, qPrintable(QString::number(pane->height())));
+        QVERIFY(f.widget(QStringLiteral("TrackBarVolume"))->height() >= 120);
     }
 
     void theSavedSizeReachesTheAwayLineWithoutTheLimit()

@@ -51,8 +51,10 @@ private:
     {
         f.startUp();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-        if (connected)
+        if (connected) {
             f.session.raiseConnected(QStringLiteral("Q1AB"), QStringLiteral("Jo"), QStringLiteral("10.0.0.1"));
+            f.session.raiseConnected(QStringLiteral("Q2CD"), QStringLiteral("Al"), QStringLiteral("10.0.0.2"));
+        }
         f.widget<QCheckBox>(QStringLiteral("ButtonAnnounceCheckBox"))->setChecked(buttonSpeak);
         f.widget<QLineEdit>(QStringLiteral("edtChat"))->setFocus(Qt::OtherFocusReason);
     }
@@ -81,7 +83,7 @@ private slots:
             << false << false
             << Heard { { "btnLastConnect", {} }, { "btnDisconnect", {} }, { "bTxRx", {} }, { "TrackBarVolume", {} } }
                 + boxes(false);
-        // Connected, ReConnect is disabled and Disconnect Last enabled.
+        // Two stations connected: ReConnect is disabled and Disconnect Last enabled.
         QTest::newRow("connected, Button Speak on")
             << true << true
             << Heard { { "btnDisconnect", { All } }, { "btnDisconnectLast", { Last } }, { "bTxRx", { TR } },
@@ -206,7 +208,7 @@ private slots:
         QTest::keyClick(b, Qt::Key_Space);
         QCOMPARE(clicked.size(), 0);
         QVERIFY(f.session.calls.isEmpty());
-        QTest::keyClick(b, Qt::Key_Return); // Enter still presses it
+        QTest::mouseClick(b, Qt::LeftButton); // the mouse still presses it
         QCOMPARE(clicked.size(), 1);
     }
 
@@ -230,6 +232,21 @@ private slots:
         QCOMPARE(toggled.size(), 1);
         // The space goes no further: not into the chat line the focus may have gone to.
         QCOMPARE(f.widget<QLineEdit>(QStringLiteral("edtChat"))->text(), chatLine);
+    }
+
+    void theFocusedControlIsFramedWideEnoughToSee()
+    {
+        FormFixture f;
+        prepare(f, false, true);
+        auto* outline = f.form->findChild<QWidget*>(QStringLiteral("FocusOutline"));
+        QVERIFY(outline);
+        for (const char* name : { "bTxRx", "bCall12", "KeySpeakCheckBox" }) {
+            QWidget* w = f.widget(QString::fromLatin1(name));
+            w->setFocus(Qt::TabFocusReason);
+            QVERIFY(outline->isVisible());
+            const QRect framed(w->mapTo(f.form.get(), QPoint(0, 0)), w->size());
+            QCOMPARE(outline->geometry(), framed.adjusted(-4, -4, 4, 4));
+        }
     }
 
     void anyCharacterOnTheButtonSpeakBoxSendsTheFocusHome()

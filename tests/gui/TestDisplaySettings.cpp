@@ -41,6 +41,7 @@ struct RecordingDisplay : DisplaySettingsView, Panes
     bool qsoInProgress() const override { return qso; }
 
     void AppendChatLine(const QString& line) override { chatLines << line; }
+    void AppendChatLineAtCaret(const QString& line) override { chatLines << line; }
     void AddChatLineQuietly(const QString& line) override { chatLines << line; }
     void AppendStationLine(const QString& line) override { stationLines << line; }
     void clearStationPane() override { stationLines.clear(); }

@@ -9,6 +9,8 @@ corvane_add_test(NAME TestChatLine SOURCES gui/TestChatLine.cpp LIBS ${CORVANE_F
 corvane_add_test(NAME TestConnectionControl SOURCES gui/TestConnectionControl.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestSettingsApply SOURCES gui/TestSettingsApply.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestMainWindow SOURCES gui/TestMainWindow.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+corvane_add_test(NAME TestDisplaySettings SOURCES gui/TestDisplaySettings.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+corvane_add_test(NAME TestFocusAnnouncements SOURCES gui/TestFocusAnnouncements.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestStandInEndToEnd SOURCES gui/TestStandInEndToEnd.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 add_dependencies(TestStandInEndToEnd EchoLink.exe)
 corvane_add_test(NAME TestHostileText SOURCES gui/TestHostileText.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

@@ -54,7 +54,7 @@ std::vector<ControlSpec> buildTable()
         row("FocusToFrontCheckBox", "Focus", "Focus", "Bring the window to the front when the station list updates"),
         row("QRZLinkLabel", "", "Callsign look-up", "Web page with details of the connected station"),
         row("Button2", "View Log", "View Log", "Show the chat log"),
-        row("StatusBarPanel0", "Station Talking ", "Station talking label", ""),
+        row("StatusBarPanel0", "Station Talking ", "Station talking label", "Caption of the talking-station panel"),
         row("StatusBarPanel1", "", "Station talking", "The station that is talking now"),
     };
     table.insert(table.end(), rest.begin(), rest.end());

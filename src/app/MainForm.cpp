@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/ControlTable.h"
+#include "app/ScreenReader.h"
 #include "app/Settings.h"
 #include "chat/AwayReply.h"
 #include "chat/ChatJournal.h"
@@ -14,11 +15,15 @@
 #include "platform/Platform.h"
 #include "platform/WindowColors.h"
 #include "speech/Announcer.h"
+#include "speech/FocusAnnouncer.h"
 #include "speech/KeyboardMap.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QSplitter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,8 +100,10 @@ void TmainForm::buildControllers()
     m_roster = std::make_unique<StationRoster>();
     m_announcer = std::make_unique<Announcer>(*m_services.voice);
     m_options = std::make_unique<OptionBoxes>(*m_announcer, platform, static_cast<OptionBoxesView&>(*this));
-    m_display = std::make_unique<DisplaySettings>(static_cast<DisplaySettingsView&>(*this));
+    m_focus = std::make_unique<FocusAnnouncer>(*m_announcer, *m_options, static_cast<OptionBoxesView&>(*this));
     m_panes = std::make_unique<ChatPanes>(redtChat, redtStation);
+    m_display = std::make_unique<DisplaySettings>(
+        DisplaySettingsParts { static_cast<DisplaySettingsView&>(*this), *m_announcer, *m_panes, platform, clock });
     m_announcer->setFailureReporter([this](const QString& line) { m_panes->AddChatLineQuietly(line); });
     m_journal = std::make_unique<ChatJournal>(clock);
     m_journal->setReporter([this](const QString& paneLine, const QString& spoken) {
@@ -172,12 +179,70 @@ void TmainForm::wireWidgets()
 
     connect(m_panes.get(), &ChatPanes::linkActivated, this,
             [this](const QString& url) { guarded([&] { openLink(url); }); });
-    connect(QRZLinkLabel, &QLabel::linkActivated, this,
-            [this](const QString& link) { guarded([&] { openLink(link); }); });
     connect(m_connections.get(), &ConnectionControl::stationConnected, this, [this] { m_away->stationConnected(); });
 
     for (QWidget* w : std::initializer_list<QWidget*> { FocusToFrontCheckBox, TrackBarVolume, cbCheckAway })
         w->installEventFilter(this);
+    wireDisplayAndFocus();
+}
+
+// Font size, clocks, the look-up link, the station pane's help and the focus announcements.
+void TmainForm::wireDisplayAndFocus()
+{
+    DisplaySettings& display = *m_display;
+    connect(btnUpDown, &QSpinBox::valueChanged, this,
+            [this, &display](int position) { guarded([&] { display.btnUpDownClick(position); }); });
+    connect(&display.clockTimer(), &Timer::timeout, this, [this, &display] { guarded([&] { display.refreshClocks(); }); });
+    display.refreshClocks();
+    QRZLinkLabel->installEventFilter(this);
+    redtStation->viewport()->installEventFilter(this);
+    // Every control of the table tells the announcer when it takes the focus; the memory buttons speak for
+    // themselves.
+    for (const ControlSpec& spec : controlTable()) {
+        if (spec.objectName.startsWith(QLatin1String("bCall")))
+            continue;
+        if (auto* w = findChild<QWidget*>(spec.objectName))
+            w->installEventFilter(this);
+    }
+}
+
+void TmainForm::controlEntered(QObject* control)
+{
+    if (control == FocusToFrontCheckBox)
+        m_options->FocusToFrontCheckBoxEnter();
+    else
+        m_focus->controlEntered(control->objectName());
+}
+
+// True when the event goes no further.
+bool TmainForm::filterDisplayAndFocusEvent(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (!m_focusMovesQuietly && FocusAnnouncer::focusReallyMoved(static_cast<QFocusEvent*>(event)->reason()))
+            guarded([&] { controlEntered(watched); });
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (watched == QRZLinkLabel)
+            guarded([this] { m_display->QRZLinkLabelClick(); });
+        return false;
+    case QEvent::MouseButtonDblClick:
+        if (watched == redtStation->viewport())
+            guarded([this] { m_display->redtStationDblClick(); });
+        return false;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && FocusAnnouncer::spaceIsGuarded(watched->objectName()))
+            return true;
+        bool discarded = false;
+        if (event->type() == QEvent::KeyPress && watched == ButtonAnnounceCheckBox && !key->text().isEmpty())
+            guarded([&] { discarded = m_focus->ButtonAnnounceCheckBoxKeyPress(key->text().at(0)); });
+        return discarded;
+    }
+    default:
+        return false;
+    }
 }
 
 void TmainForm::wireMemoryButtons()
@@ -274,11 +339,10 @@ bool TmainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (auto* button = qobject_cast<QPushButton*>(watched); button && button->property("memory").isValid())
         return filterMemoryButtonEvent(button, event);
-    if (event->type() == QEvent::FocusIn) {
-        if (watched == FocusToFrontCheckBox)
-            guarded([this] { m_options->FocusToFrontCheckBoxEnter(); });
+    if (filterDisplayAndFocusEvent(watched, event))
+        return true;
+    if (event->type() == QEvent::FocusIn)
         return false;
-    }
     // Typed characters reach the edit lines' handlers through the key preview (MainFormKeys.cpp). A typed
     // space on the Focus box goes no further than the box's own toggling, which Qt does itself; the away box
     // toggles with Space itself too, and cbCheckAwayKeyPress only keeps the typed Space from going on.
@@ -324,18 +388,19 @@ void TmainForm::openLink(const QString& url)
 
 void TmainForm::showStationCount(const QString& count)
 {
-    lblStationCount->setText(count);
+    ScreenReader::showText(lblStationCount, count);
 }
 
 void TmainForm::showConnectionInfo(const QString& info)
 {
-    lblConnInfo->setText(ChatPanes::shownPart(info));
+    ScreenReader::showText(lblConnInfo, ChatPanes::shownPart(info));
 }
 
 void TmainForm::showLookUpPath(const QString& path)
 {
-    const QString address = QStringLiteral("https://callbook.example.net") + path;
-    QRZLinkLabel->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(address.toHtmlEscaped()));
+    m_lookUpAddress = QStringLiteral("https://callbook.example.net") + path;
+    ScreenReader::showText(QRZLinkLabel,
+                           QStringLiteral("<a href=\"%1\">%1</a>").arg(m_lookUpAddress.toHtmlEscaped()));
 }
 
 void TmainForm::setWindowColor(quint32 bgr)
@@ -367,7 +432,17 @@ QPushButton* buttonFor(ConnectionView::Button button, QPushButton* txRx, QPushBu
 
 void TmainForm::setButtonEnabled(Button button, bool enabled)
 {
-    buttonFor(button, bTxRx, btnDisconnect, btnDisconnectLast, btnLastConnect)->setEnabled(enabled);
+    setEnabledQuietly(buttonFor(button, bTxRx, btnDisconnect, btnDisconnectLast, btnLastConnect), enabled);
+}
+
+// Qt hands the focus of a control being disabled to the next one in the tab chain. That control was not
+// chosen by anyone, so it is not announced; the handlers move the focus where it belongs themselves.
+void TmainForm::setEnabledQuietly(QWidget* control, bool enabled)
+{
+    const bool wasQuiet = m_focusMovesQuietly;
+    m_focusMovesQuietly = !enabled && control->hasFocus();
+    control->setEnabled(enabled);
+    m_focusMovesQuietly = wasQuiet;
 }
 
 void TmainForm::enableMemoryButtons()
@@ -415,12 +490,12 @@ void TmainForm::clearTalker()
     QPalette palette = lblTalkingNow->palette();
     palette.setColor(QPalette::Window, toColor(m_display->talkingNowColor()));
     lblTalkingNow->setPalette(palette);
-    lblTalkingNow->clear();
+    ScreenReader::showText(lblTalkingNow, QString());
 }
 
 void TmainForm::clearStatusTalker()
 {
-    StatusBarPanel1->clear();
+    ScreenReader::showText(StatusBarPanel1, QString());
 }
 
 void TmainForm::showTalker(const QString& caption)
@@ -428,12 +503,12 @@ void TmainForm::showTalker(const QString& caption)
     QPalette palette = lblTalkingNow->palette();
     palette.setColor(QPalette::Window, toColor(WindowColors::Transmit));
     lblTalkingNow->setPalette(palette);
-    lblTalkingNow->setText(ChatPanes::shownPart(caption));
+    ScreenReader::showText(lblTalkingNow, ChatPanes::shownPart(caption));
 }
 
 void TmainForm::showStatusTalker(const QString& text)
 {
-    StatusBarPanel1->setText(ChatPanes::shownPart(text));
+    ScreenReader::showText(StatusBarPanel1, ChatPanes::shownPart(text));
 }
 
 void TmainForm::showStationPaneEnd()
@@ -444,7 +519,7 @@ void TmainForm::showStationPaneEnd()
 
 void TmainForm::setReConnectEnabled(bool enabled)
 {
-    btnLastConnect->setEnabled(enabled);
+    setEnabledQuietly(btnLastConnect, enabled);
 }
 
 void TmainForm::pressTransmit()
@@ -492,7 +567,16 @@ void TmainForm::applyContentFontSize(int size, bool includeAbsent)
     setPointSize(redtStation, size);
     if (includeAbsent)
         setPointSize(edtAbsent, size);
-    lblFontSize->setText(QString::number(size));
+    keepPanesReadable();
+    ScreenReader::showText(lblFontSize, QString::number(size));
+}
+
+// At large sizes the panes must still show several whole lines: the window grows instead of the controls
+// around the panes squeezing them (and the volume bar) down.
+void TmainForm::keepPanesReadable()
+{
+    const int lines = QFontMetrics(redtChat->font()).lineSpacing() * PaneMinimumLines;
+    Splitter1->setMinimumHeight(lines + 2 * redtChat->frameWidth());
 }
 
 int TmainForm::fontSize() const
@@ -513,6 +597,41 @@ void TmainForm::showTransmitBar()
 void TmainForm::setTransmitBarValue(int value)
 {
     TxTimeFill->setValue(value);
+}
+
+void TmainForm::setControlColor(const QString& objectName, ColorSchemes::ColorRole role, quint32 bgr)
+{
+    auto* widget = findChild<QWidget*>(objectName);
+    if (!widget)
+        return;
+    // Labels and check boxes paint with the window roles, edit lines and panes with the text roles.
+    const bool font = role == ColorSchemes::ColorRole::Font;
+    const QPalette::ColorRole roles[2] = { font ? QPalette::Text : QPalette::Base,
+                                           font ? QPalette::WindowText : QPalette::Window };
+    QPalette palette = widget->palette();
+    for (QPalette::ColorRole r : roles)
+        palette.setColor(r, toColor(bgr));
+    widget->setPalette(palette);
+    if (!font && qobject_cast<QLabel*>(widget))
+        widget->setAutoFillBackground(true);
+}
+
+void TmainForm::showClock(ClockFace face, const QString& date, const QString& time)
+{
+    QLabel* clock = face == ClockFace::Universal ? ClockUniversalTime : ClockLocalTime;
+    // The date small over the time, so that both fit the clock's 78 pixels.
+    ScreenReader::showText(clock, QStringLiteral("<div style=\"font-size:14px\">%1</div><div>%2</div>")
+                                      .arg(date.toHtmlEscaped(), time.toHtmlEscaped()));
+}
+
+QString TmainForm::lookUpAddress() const
+{
+    return m_lookUpAddress;
+}
+
+bool TmainForm::qsoInProgress() const
+{
+    return m_roster->isConnected();
 }
 
 void TmainForm::hideTransmitBar()

@@ -39,6 +39,9 @@ class Panes;
 class Clock;
 class ConnectionControl;
 class EchoLinkSession;
+class FocusAnnouncer;
+class FocusOutline;
+class KeyboardMap;
 class Platform;
 class PowerControl;
 class SessionLink;
@@ -102,6 +105,7 @@ public:
     Announcer& announcer() { return *m_announcer; }
     OptionBoxes& options() { return *m_options; }
     DisplaySettings& display() { return *m_display; }
+    FocusAnnouncer& focusAnnouncer() { return *m_focus; }
     TransmitControl& transmit() { return *m_transmit; }
     StationMonitor& stations() { return *m_stations; }
     AwayReply& away() { return *m_away; }
@@ -137,7 +141,14 @@ private:
     // DisplaySettingsView
     void applyContentFontSize(int size, bool includeAbsent) override;
     int fontSize() const override;
+    static constexpr int PaneMinimumLines = 8;
+    static constexpr int VolumeBarMinimumHeight = 120;
+    void keepPanesReadable();
     quint32 talkingNowBackground() const override;
+    void setControlColor(const QString& objectName, ColorSchemes::ColorRole role, quint32 bgr) override;
+    void showClock(ClockFace face, const QString& date, const QString& time) override;
+    QString lookUpAddress() const override;
+    bool qsoInProgress() const override;
     // TransmitView
     void showTransmitBar() override;
     void setTransmitBarValue(int value) override;
@@ -208,6 +219,10 @@ private:
     void buildControllers();
     void bindSettings();
     void wireWidgets();
+    void wireDisplayAndFocus();
+    void controlEntered(QObject* control);
+    void setEnabledQuietly(QWidget* control, bool enabled);
+    bool filterDisplayAndFocusEvent(QObject* watched, QEvent* event);
     void wireTimers();
     void wireSession();
     QWidget* homeControl() const;
@@ -251,13 +266,16 @@ private:
     QPushButton* Button2 = nullptr;
     QLabel* StatusBarPanel0 = nullptr;
     QLabel* StatusBarPanel1 = nullptr;
+    FocusOutline* m_focusOutline = nullptr;
+    QString m_lookUpAddress;
 
     // Controllers, in the order they are made (later ones use earlier ones).
     std::unique_ptr<StationRoster> m_roster;
     std::unique_ptr<Announcer> m_announcer;
     std::unique_ptr<OptionBoxes> m_options;
-    std::unique_ptr<DisplaySettings> m_display;
+    std::unique_ptr<FocusAnnouncer> m_focus;
     std::unique_ptr<ChatPanes> m_panes;
+    std::unique_ptr<DisplaySettings> m_display;
     std::unique_ptr<ChatJournal> m_journal;
     std::unique_ptr<MemoryPanel> m_memories;
     std::unique_ptr<AwayReply> m_away;
@@ -274,4 +292,5 @@ private:
 
     quint32 m_color = 0;
     bool m_keyPreview = false;
+    bool m_focusMovesQuietly = false;
 };

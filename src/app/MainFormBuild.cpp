@@ -1,6 +1,7 @@
 // Building the window's controls from the control table.
 #include "app/ControlTable.h"
 #include "app/MainForm.h"
+#include "app/ScreenReader.h"
 #include "app/WelcomeText.h"
 
 #include <QCheckBox>
@@ -44,14 +45,28 @@ QCheckBox* makeCheckBox(QWidget* parent, const char* name, bool checked)
     return box;
 }
 
+// The labels whose text changes while Corvane runs; a screen reader reads their text with their name.
+bool showsChangingText(const QString& objectName)
+{
+    static const QStringList names { QStringLiteral("ClockUniversalTime"), QStringLiteral("ClockLocalTime"),
+                                     QStringLiteral("lblConnInfo"),        QStringLiteral("lblTalkingNow"),
+                                     QStringLiteral("lblStationCount"),    QStringLiteral("lblFontSize"),
+                                     QStringLiteral("QRZLinkLabel"),       QStringLiteral("StatusBarPanel1") };
+    return names.contains(objectName);
+}
+
 // Labels show text from outside (callsigns, names, station text): always as plain text, so that nothing a
 // station sends is ever laid out as markup or makes the window load a resource.
 QLabel* makeLabel(QWidget* parent, const char* name)
 {
     const QString objectName = QString::fromLatin1(name);
-    auto* label = new QLabel(controlSpec(objectName).caption, parent);
+    const ControlSpec& spec = controlSpec(objectName);
+    auto* label = new QLabel(parent);
     label->setObjectName(objectName);
     label->setTextFormat(Qt::PlainText);
+    if (showsChangingText(objectName))
+        ScreenReader::readTextOf(label, spec.accessibleName);
+    label->setText(spec.caption);
     return label;
 }
 
@@ -77,6 +92,7 @@ void TmainForm::buildControls()
     buildOptionsAndMemories(central, layout);
     buildBottomRow(central, layout);
     buildStatusBar();
+    m_focusOutline = new FocusOutline(this);
 
     // Controls the Tab key skips still take the focus by mouse.
     for (QWidget* w : std::initializer_list<QWidget*> { btnUpDown, Button1, btnChatClear, TxTimeFill, Button2,
@@ -91,8 +107,14 @@ void TmainForm::buildTopRow(QWidget* central, QVBoxLayout* layout)
     ClockUniversalTime = makeLabel(central, "ClockUniversalTime");
     ClockLocalTime = makeLabel(central, "ClockLocalTime");
     for (QLabel* clock : { ClockUniversalTime, ClockLocalTime }) {
-        setLabelColors(clock, Qt::black, Qt::white);
-        clock->setMinimumWidth(140);
+        setLabelColors(clock, Qt::black, Qt::yellow);
+        // Only the clocks' own markup (date and time) is ever shown in them.
+        clock->setTextFormat(Qt::RichText);
+        QFont digits = clock->font();
+        digits.setPixelSize(48);
+        clock->setFont(digits);
+        clock->setMinimumWidth(260);
+        clock->setFixedHeight(78);
         clock->setAlignment(Qt::AlignCenter);
     }
     lblConnInfo = makeLabel(central, "lblConnInfo");
@@ -132,6 +154,7 @@ void TmainForm::buildCentre(QWidget* central, QVBoxLayout* layout)
     // -100 at the top: moving the thumb up (the Up key) makes speech louder.
     TrackBarVolume->setInvertedAppearance(true);
     TrackBarVolume->setInvertedControls(true);
+    TrackBarVolume->setMinimumHeight(VolumeBarMinimumHeight);
     for (QWidget* w :
          std::initializer_list<QWidget*> { lblStationCount, btnDisconnectLast, btnDisconnect, btnLastConnect, bTxRx })
         left->addWidget(w);
@@ -205,7 +228,13 @@ void TmainForm::buildBottomRow(QWidget* central, QVBoxLayout* layout)
     // escaped.
     QRZLinkLabel = makeLabel(central, "QRZLinkLabel");
     QRZLinkLabel->setTextFormat(Qt::RichText);
-    QRZLinkLabel->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    // A click anywhere on the label opens the page (QRZLinkLabelClick), so the link itself takes no clicks.
+    QRZLinkLabel->setTextInteractionFlags(Qt::NoTextInteraction);
+    QRZLinkLabel->setCursor(Qt::PointingHandCursor);
+    QFont bold = QRZLinkLabel->font();
+    bold.setBold(true);
+    bold.setUnderline(true);
+    QRZLinkLabel->setFont(bold);
     showLookUpPath(QStringLiteral("/db/"));
     Button2 = makeButton(central, QStringLiteral("Button2"));
     for (QWidget* w :
@@ -232,7 +261,8 @@ void TmainForm::describeForScreenReaders()
         auto* widget = findChild<QWidget*>(spec.objectName);
         if (!widget)
             continue;
-        widget->setAccessibleName(spec.accessibleName);
+        if (!ScreenReader::readsText(widget))
+            widget->setAccessibleName(spec.accessibleName);
         widget->setAccessibleDescription(spec.description);
     }
 }

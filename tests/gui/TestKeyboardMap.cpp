@@ -230,8 +230,7 @@ private slots:
         QFETCH(int, times);
         FormFixture f;
         ready(f);
-        if (!boxesAnnounceThemselves(f))
-            QSKIP("the option boxes do not announce themselves on gaining the focus yet");
+        QVERIFY(boxesAnnounceThemselves(f));
         setBox(f, QStringLiteral("ButtonAnnounceCheckBox"), buttonAnnounce);
         press(f, Qt::Key(key));
         QCOMPARE(f.voice.texts().count(sentence), times);
@@ -519,7 +518,11 @@ private slots:
         ready(f);
         setBox(f, QStringLiteral("KeySpeakCheckBox"), true);
         press(f, Qt::Key(key));
-        QVERIFY2(f.voice.spoken.isEmpty(), qPrintable(f.voice.texts().join(QLatin1Char('|'))));
+        // Tab moves the focus on, and the next control announces itself; that is not an echo.
+        QStringList heard = f.voice.texts();
+        if (key == Qt::Key_Tab)
+            heard.removeAll(QStringLiteral("re con"));
+        QVERIFY2(heard.isEmpty(), qPrintable(heard.join(QLatin1Char('|'))));
     }
 
     void composedAndInputMethodCharactersAreEchoed()
@@ -553,6 +556,7 @@ private slots:
         auto* absent = f.widget<QLineEdit>(QStringLiteral("edtAbsent"));
         absent->clear();
         absent->setFocus();
+        f.voice.spoken.clear(); // the line's own announcement on arrival
         QTest::keyClicks(absent, QStringLiteral(" x "));
         QCOMPARE(f.voice.spoken,
                  (Requests { { "x", Purge }, { " ", Purge }, { "space", Queued } }));

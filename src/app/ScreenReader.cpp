@@ -1,0 +1,149 @@
+#include "app/ScreenReader.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QTextDocumentFragment>
+
+namespace {
+
+constexpr char FixedNameProperty[] = "corvaneFixedAccessibleName";
+
+class TextLabelAccessible : public QAccessibleWidget
+{
+public:
+    explicit TextLabelAccessible(QLabel* label)
+        : QAccessibleWidget(label, QAccessible::StaticText)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return ScreenReader::spokenName(static_cast<const QLabel*>(widget()));
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* textLabelFactory(const QString& className, QObject* object)
+{
+    if (className != QLatin1String("QLabel"))
+        return nullptr;
+    auto* label = qobject_cast<QLabel*>(object);
+    if (!label || !ScreenReader::readsText(label))
+        return nullptr;
+    return new TextLabelAccessible(label);
+}
+
+QString plainText(const QLabel* label)
+{
+    const bool rich = label->textFormat() == Qt::RichText
+        || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+    const QString text = rich ? QTextDocumentFragment::fromHtml(label->text()).toPlainText() : label->text();
+    return text.simplified();
+}
+
+} // namespace
+
+namespace ScreenReader {
+
+void readTextOf(QLabel* label, const QString& fixedName)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(textLabelFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+    label->setProperty(FixedNameProperty, fixedName);
+    label->setAccessibleName(QString());
+}
+
+bool readsText(const QWidget* widget)
+{
+    return widget->property(FixedNameProperty).isValid();
+}
+
+void showText(QLabel* label, const QString& text)
+{
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    QAccessibleEvent changed(label, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+QString spokenName(const QLabel* label)
+{
+    const QString name = label->property(FixedNameProperty).toString();
+    const QString text = plainText(label);
+    return text.isEmpty() ? name : name + QStringLiteral(": ") + text;
+}
+
+} // namespace ScreenReader
+
+FocusOutline::FocusOutline(QWidget* window)
+    : QWidget(window)
+{
+    setObjectName(QStringLiteral("FocusOutline"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { follow(now); });
+    window->installEventFilter(this);
+}
+
+// The frame moves with the control and with every panel that holds it.
+void FocusOutline::follow(QWidget* focused)
+{
+    for (QWidget* w = m_target; w && w != parentWidget(); w = w->parentWidget())
+        w->removeEventFilter(this);
+    m_target = focused && focused->window() == parentWidget() ? focused : nullptr;
+    for (QWidget* w = m_target; w && w != parentWidget(); w = w->parentWidget())
+        w->installEventFilter(this);
+    place();
+}
+
+void FocusOutline::place()
+{
+    if (!m_target || !m_target->isVisible()) {
+        hide();
+        return;
+    }
+    const QPoint topLeft = m_target->mapTo(parentWidget(), QPoint(0, 0));
+    setGeometry(QRect(topLeft, m_target->size()).adjusted(-Width, -Width, Width, Width));
+    show();
+    raise();
+}
+
+bool FocusOutline::eventFilter(QObject*, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::LayoutRequest:
+        place();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void FocusOutline::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect outer = rect();
+    const int magenta = Width - 1;
+    painter.fillRect(QRect(outer.left(), outer.top(), outer.width(), magenta), Qt::magenta);
+    painter.fillRect(QRect(outer.left(), outer.bottom() - magenta + 1, outer.width(), magenta), Qt::magenta);
+    painter.fillRect(QRect(outer.left(), outer.top(), magenta, outer.height()), Qt::magenta);
+    painter.fillRect(QRect(outer.right() - magenta + 1, outer.top(), magenta, outer.height()), Qt::magenta);
+    painter.setPen(Qt::white);
+    painter.drawRect(outer.adjusted(magenta, magenta, -magenta - 1, -magenta - 1));
+}

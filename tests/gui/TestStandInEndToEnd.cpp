@@ -5,6 +5,8 @@
 #include "speech/KeyMap.h"
 #include "util/FormFixture.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -173,6 +175,43 @@ private slots:
         QTest::keyClicks(w.chatLine(), QStringLiteral("a,"));
         QCOMPARE(w.voice.texts(), (QStringList { "a", ",", "Comma" }));
         QCOMPARE(w.chatLine()->text(), QStringLiteral("a,"));
+    }
+
+    void tabFromTheChatLineSaysEachControlThenTheMemories()
+    {
+        Window w;
+        w.form->show();
+        w.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        w.chatLine()->setFocus(Qt::OtherFocusReason);
+        QStringList heard;
+        for (int i = 0; i < 6; ++i) {
+            w.voice.spoken.clear();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            heard << w.voice.texts().join(QLatin1Char('|'));
+        }
+        // Not connected, Disconnect Last is disabled and skipped; a memory says its callsign, then its number.
+        QCOMPARE(heard.mid(0, 4), (QStringList { "re con", "Disconnect All", "T R",
+                                                 "Speech Volume Control. Up, Down, Arrow Keys To Change" }));
+        QVERIFY2(heard.at(4).endsWith(QStringLiteral("|b1")), qPrintable(heard.at(4)));
+        QVERIFY2(heard.at(5).endsWith(QStringLiteral("|b2")), qPrintable(heard.at(5)));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("bCall2"));
+    }
+
+    void bothClocksShowTheirTimeInYellow()
+    {
+        Window w;
+        const QDateTime now = w.clock.now();
+        for (const char* name : { "ClockUniversalTime", "ClockLocalTime" }) {
+            auto* clock = w.form->findChild<QLabel*>(QLatin1String(name));
+            QCOMPARE(clock->palette().color(QPalette::WindowText), QColor(Qt::yellow));
+            QCOMPARE(clock->palette().color(QPalette::Window), QColor(Qt::black));
+            QAccessibleInterface* read = QAccessible::queryAccessibleInterface(clock);
+            QVERIFY(read);
+            const QString text = read->text(QAccessible::Name);
+            QVERIFY2(text.contains(now.toUTC().toString(QStringLiteral("yyyy"))), qPrintable(text));
+            QVERIFY2(text.contains(QLatin1Char(':')), qPrintable(text));
+        }
     }
 };
 

@@ -17,8 +17,6 @@ corvane_add_test(NAME TestHostileText SOURCES gui/TestHostileText.cpp LIBS ${COR
 corvane_add_test(NAME TestShutDown SOURCES gui/TestShutDown.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestCloseEndToEnd SOURCES gui/TestCloseEndToEnd.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 add_dependencies(TestCloseEndToEnd EchoLink.exe)
-# It ends its stand-ins by closing; running it alone keeps its timing away from the other suites.
-set_tests_properties(TestCloseEndToEnd PROPERTIES RUN_SERIAL TRUE)
 corvane_add_test(NAME TestStationMonitor SOURCES gui/TestStationMonitor.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestTransmitControl SOURCES gui/TestTransmitControl.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestChatLogFailure SOURCES gui/TestChatLogFailure.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

@@ -74,8 +74,10 @@ private slots:
         Station s;
         QVERIFY(s.form.startUp().settingsLoaded());
         QVERIFY(s.form.close());
-        QVERIFY(m_standIn.waitForFinished(10000)); // EchoLink closes itself
+        // EchoLink closes itself, often already while the close sequence lets pending events run.
+        const bool ended = m_standIn.state() == QProcess::NotRunning || m_standIn.waitForFinished(10000);
         const QString calls = QString::fromUtf8(m_standIn.readAllStandardError());
+        QVERIFY2(ended, qPrintable(calls));
         const qsizetype disconnect = calls.indexOf(QStringLiteral("call DisconnectAll"));
         QVERIFY2(disconnect >= 0, qPrintable(calls));
         QVERIFY(calls.indexOf(QStringLiteral("call Shutdown"), disconnect) > disconnect);

@@ -18,9 +18,6 @@
 
 namespace {
 
-// How long a waited-for station list may take before the call fails, within the session's own limit.
-constexpr int ListTimeoutMs = 4000;
-
 QByteArray bytes(const std::string& text)
 {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
@@ -340,12 +337,26 @@ void Node::sendChatText(const QString& text)
 
 void Node::refreshStationList(const Waiter& waiter, bool wait)
 {
-    if (!loggedIn() && !lastError_.isEmpty())
+    if (!loggedIn() && (loginRefused_ || !lastError_.isEmpty()))
         return refuse(waiter, directoryTrouble());
-    if (wait)
-        listWaiters_.push_back(waiter);
-    else
+    if (!wait) {
         answer(waiter);
+        return requestList();
+    }
+    listWaiters_.push_back(waiter);
+    if (!listTimer_) {
+        listTimer_ = std::make_unique<Async::Timer>(ListTimeoutMs);
+        listTimer_->expired.connect([this](Async::Timer*) {
+            listTimer_->setEnable(false);
+            const QString trouble = loggedIn() ? QStringLiteral("The EchoLink directory did not send the station list")
+                                               : directoryTrouble();
+            for (const Waiter& late : std::exchange(listWaiters_, {}))
+                refuse(late, trouble);
+        });
+    } else {
+        listTimer_->setEnable(false);
+        listTimer_->setEnable(true);
+    }
     requestList();
 }
 
@@ -457,8 +468,14 @@ void Node::directoryStatusChanged(int status)
         wentOffline();
     if (up) {
         lastError_.clear();
+        loginRefused_ = false;
         retryMs_ = FirstRetryMs;
-        retryTimer_.reset();
+        if (retryTimer_)
+            retryTimer_->setEnable(false);
+        if (std::exchange(listAfterLogin_, false))
+            requestList();
+    } else if (!shuttingDown_ && !finishing_) {
+        scheduleRetry(); // refused or cut off: the library does not try again by itself
     }
     if (up != linkUp_ && !finishing_) {
         linkUp_ = up;
@@ -468,7 +485,10 @@ void Node::directoryStatusChanged(int status)
 
 void Node::directoryError(const std::string& message)
 {
+    const bool fresh = lastError_.isEmpty();
     lastError_ = QString::fromStdString(message).left(300);
+    if (fresh && !loggedIn() && !finishing_)
+        raise(QStringLiteral("OnStationTextReceived"), { directoryTrouble() });
     note(QStringLiteral("directory error: %1").arg(lastError_));
     const QString trouble = directoryTrouble();
     for (const Waiter& waiter : std::exchange(listWaiters_, {}))
@@ -482,7 +502,7 @@ void Node::directoryError(const std::string& message)
 QString Node::directoryTrouble() const
 {
     const QString call = config_ ? config_->callsign : QString();
-    if (lastError_.contains(QLatin1String("INCORRECT PASSWORD"), Qt::CaseInsensitive))
+    if (loginRefused_)
         return QStringLiteral("The EchoLink directory refused the login of %1: incorrect password").arg(call);
     if (lastError_.isEmpty())
         return QStringLiteral("Not logged in to the EchoLink directory yet");
@@ -492,17 +512,19 @@ QString Node::directoryTrouble() const
 
 void Node::scheduleRetry()
 {
-    if (retryTimer_)
-        return;
-    note(QStringLiteral("next login in %1 s").arg(retryMs_ / 1000));
-    retryTimer_ = std::make_unique<Async::Timer>(retryMs_);
-    retryTimer_->expired.connect([this](Async::Timer*) {
-        Async::Application::app().runTask([this] {
-            retryTimer_.reset();
-            if (!loggedIn() && !finishing_)
+    if (!retryTimer_) {
+        retryTimer_ = std::make_unique<Async::Timer>(retryMs_, Async::Timer::TYPE_ONESHOT, false);
+        retryTimer_->expired.connect([this](Async::Timer*) {
+            retryTimer_->setEnable(false);
+            if (!loggedIn() && !finishing_ && !shuttingDown_)
                 login();
         });
-    });
+    }
+    if (retryTimer_->isEnabled())
+        return;
+    note(QStringLiteral("next login in %1 s").arg(retryMs_ / 1000));
+    retryTimer_->setTimeout(retryMs_);
+    retryTimer_->setEnable(true);
     retryMs_ = std::min(retryMs_ * 2, LastRetryMs);
 }
 
@@ -510,13 +532,34 @@ void Node::requestList()
 {
     if (!directory_)
         return;
+    // The library takes no list request before the login has gone through.
+    if (!loggedIn()) {
+        listAfterLogin_ = true;
+        return;
+    }
     directory_->getCalls();
+}
+
+void Node::libraryMessage(const std::string& line)
+{
+    if (line.find("INCORRECT PASSWORD") == std::string::npos || finishing_ || loginRefused_)
+        return;
+    loginRefused_ = true;
+    // Said once, where Corvane shows it; calls that need the directory fail with it until the login succeeds.
+    raise(QStringLiteral("OnStationTextReceived"), { directoryTrouble() });
+    const QString trouble = directoryTrouble();
+    for (const Waiter& waiter : std::exchange(listWaiters_, {}))
+        refuse(waiter, trouble);
+    for (const ConnectRequest& request : std::exchange(connectWaiters_, {}))
+        refuse(request.waiter, trouble);
 }
 
 void Node::stationListUpdated()
 {
     watchAlarms();
     raise(QStringLiteral("OnStationListReceived"));
+    if (listTimer_)
+        listTimer_->setEnable(false);
     for (const Waiter& waiter : std::exchange(listWaiters_, {}))
         answer(waiter);
     for (const ConnectRequest& request : std::exchange(connectWaiters_, {}))

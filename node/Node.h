@@ -34,6 +34,8 @@ class StationData;
 class Node : public sigc::trackable
 {
 public:
+    // How long a waited-for station list may take, within the session's own call limit.
+    static constexpr int ListTimeoutMs = 4000;
     // How long Connect1 waits for a station to answer, within the session's own limit.
     static constexpr int ConnectTimeoutMs = 20000;
     // After Shutdown, time left for the session to say Quit before the node ends anyway.
@@ -55,6 +57,8 @@ public:
     void clientLeft(int client);
     // Goes offline within a bounded wait and ends the loop (a signal to end, or Quit).
     void finish();
+    // A line the library wrote to the standard streams.
+    void libraryMessage(const std::string& line);
 
     sigc::signal<void> finished;
 
@@ -136,6 +140,9 @@ private:
     std::function<void()> whenOffline_;
     int retryMs_ = FirstRetryMs;
     QString lastError_;
+    std::unique_ptr<Async::Timer> listTimer_;
+    bool loginRefused_ = false;
+    bool listAfterLogin_ = false;
     bool linkUp_ = false;
     bool transmitting_ = false;
     bool receiving_ = false;

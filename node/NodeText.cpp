@@ -82,7 +82,11 @@ QString chatFromWire(const QByteArray& bytes)
 
 QString stationTextFromWire(const QByteArray& bytes)
 {
-    return cleaned(fromWindows1252(bytes.left(MaxStationTextChars * 2)), true, MaxStationTextChars);
+    // Line breaks arrive as CR, LF or both, depending on the sender; Corvane's station pane splits at CR.
+    QString text = cleaned(fromWindows1252(bytes.left(MaxStationTextChars * 2)), true, MaxStationTextChars);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
+    text.replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    return text;
 }
 
 QString callFromWire(const QByteArray& bytes)

@@ -17,7 +17,7 @@ QByteArray toWindows1252(const QString& text);
 // A chat message as the library hands it over ("CALL>text" and the protocol's line breaks): the trailing
 // line breaks go, inner ones become blanks, so that one message stays one line.
 QString chatFromWire(const QByteArray& bytes);
-// A station's information: its line breaks (CR) stay, other control characters go.
+// A station's information: its line breaks become CR, other control characters go.
 QString stationTextFromWire(const QByteArray& bytes);
 // A callsign or name a station gives about itself: one short line.
 QString callFromWire(const QByteArray& bytes);

@@ -2,6 +2,7 @@
 // works the EchoLink network with the station named in $XDG_CONFIG_HOME/corvane/echolink.conf.
 #include "LocalServer.h"
 #include "Node.h"
+#include "OutputTap.h"
 #include "NodeConfig.h"
 
 #include <AsyncCppApplication.h>
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -68,6 +70,7 @@ int main(int argc, char** argv)
         config.reset();
     }
     Node node(server, config, problem, options.verbose);
+    OutputTap errors(STDERR_FILENO, [&node](const std::string& line) { node.libraryMessage(line); });
     if (config && !node.start(&error))
         printLine(error);
     node.finished.connect([&app] { app.quit(); });

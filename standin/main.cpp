@@ -3,6 +3,9 @@
 // command to the running one, `--demo` plays a scripted session.
 #include "DemoScript.h"
 #include "echolink/EchoLinkWire.h"
+#ifdef CORVANE_WITH_NODE
+#include "NodeHandoff.h"
+#endif
 #include "StandInServer.h"
 #include "StandInStation.h"
 
@@ -109,6 +112,10 @@ int main(int argc, char** argv)
     options.process(app);
     if (options.isSet(send))
         return sendCommand(options.value(send));
+#ifdef CORVANE_WITH_NODE
+    if (const auto nodeExit = NodeHandoff::runNodeIfConfigured(argc, argv))
+        return *nodeExit;
+#endif
     const bool demoWanted = options.isSet(demo) || qEnvironmentVariable("ECHOLINK_STANDIN_DEMO") == QLatin1String("1");
     return serve(demoWanted, options.isSet(verbose));
 }

@@ -11,4 +11,12 @@ if(TARGET corvane-echolinkd)
         CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>")
     add_dependencies(TestNodeLoopback corvane-echolinkd fake-echolink-directory)
     set_tests_properties(TestNodeLoopback PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
+
+    corvane_add_test(NAME TestNodeEndToEnd TIMEOUT 60 SOURCES node/TestNodeEndToEnd.cpp node/NodeHarness.h
+                     LIBS corvane_app corvane_node_units GUI)
+    target_compile_definitions(TestNodeEndToEnd PRIVATE
+        CORVANE_NODE_PROGRAM="$<TARGET_FILE:corvane-echolinkd>"
+        CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>")
+    add_dependencies(TestNodeEndToEnd corvane-echolinkd fake-echolink-directory)
+    set_tests_properties(TestNodeEndToEnd PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
 endif()

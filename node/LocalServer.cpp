@@ -1,6 +1,6 @@
 #include "LocalServer.h"
 
-#include "EchoLinkWire.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <AsyncApplication.h>
 #include <AsyncFdWatch.h>

@@ -1,6 +1,6 @@
 #include "Node.h"
 
-#include "EchoLinkWire.h"
+#include "echolink/EchoLinkWire.h"
 #include "LocalServer.h"
 #include "NodeAudio.h"
 #include "NodeText.h"

@@ -1,6 +1,6 @@
 #include "NodeCalls.h"
 
-#include "EchoLinkWire.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <QJsonObject>
 #include <QStringList>

@@ -1,6 +1,6 @@
 // Corvane's window working the network through the EchoLink node: a second node answers through the
 // fake directory, all on loopback. What the operator does is typed into the real widgets.
-#include "ChatLog.h"
+#include "chat/ChatLog.h"
 #include "NodeHarness.h"
 #include "WavFile.h"
 #include "util/FormFixture.h"
@@ -21,7 +21,7 @@ namespace {
 
 bool hasRecord(TmainForm& form, const QString& title, const QString& description)
 {
-    for (const ChatLogRecord& r : form.chatLog().records()) {
+    for (const ChatLogRecord& r : form.journal().chatLog().records()) {
         if (r.title == title && r.description == description)
             return true;
     }
@@ -60,18 +60,20 @@ void TestNodeEndToEnd::operatorWorksAQsoThroughTheNode()
     FormFixture f;
     SocketSession session;
     session.setServerPath(own.socketPath());
-    TmainForm form(MainFormServices { &session, &f.voice, &f.clock, &f.platform });
-    form.FormCreate();
+    TmainForm form(MainFormServices { &session, &f.voice, &f.clock, &f.platform, {} });
+    form.startUp().FormCreate();
     f.clock.advance(4000);
-    QVERIFY(form.state.SettingsLoaded);
+    QVERIFY(form.startUp().settingsLoaded());
+    auto* chatLine = form.findChild<QLineEdit*>(QStringLiteral("edtChat"));
+    QVERIFY(chatLine);
     QCOMPARE(form.windowTitle(), QStringLiteral("Corvane - Q1AAA Version 1.4.7.3"));
 
     // A callsign typed into the chat line connects, and the station is spoken phonetically.
     f.voice.spoken.clear();
     QSignalSpy otherSees(other.session.get(), &EchoLinkSession::OnConnected);
-    form.edtChat->setText(QStringLiteral("Q2BBB"));
-    QTest::keyClick(form.edtChat, Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(form.state.ConnectionCount, 1, 10000);
+    chatLine->setText(QStringLiteral("Q2BBB"));
+    QTest::keyClick(chatLine, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(form.roster().connectionCount(), 1, 10000);
     QVERIFY(spokeStarting(f.voice, QStringLiteral("Quebec Two Bravo Bravo Bravo")));
     QTRY_COMPARE_WITH_TIMEOUT(otherSees.count(), 1, 5000);
 
@@ -82,20 +84,20 @@ void TestNodeEndToEnd::operatorWorksAQsoThroughTheNode()
 
     // Enter sends chat that the other node receives.
     QSignalSpy otherHears(other.session.get(), &EchoLinkSession::OnChatTextReceived);
-    form.edtChat->setText(QStringLiteral("fine business"));
-    QTest::keyClick(form.edtChat, Qt::Key_Return);
+    chatLine->setText(QStringLiteral("fine business"));
+    QTest::keyClick(chatLine, Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(otherHears.count(), 1, 5000);
     QCOMPARE(otherHears.at(0).at(0).toString(), QStringLiteral("Q1AAA>fine business"));
 
     // Space in the empty chat line keys the transmitter; the tone arrives.
-    form.edtChat->clear();
-    QTest::keyClick(form.edtChat, Qt::Key_Space);
+    chatLine->clear();
+    QTest::keyClick(chatLine, Qt::Key_Space);
     QTest::qWait(300);
     if (!session.Transmitting())
         QSKIP("the window's transmit button does not key EchoLink in this build");
     QTRY_VERIFY_WITH_TIMEOUT(other.session->Receiving(), 3000);
     QTest::qWait(2300);
-    QTest::keyClick(form.edtChat, Qt::Key_Space);
+    QTest::keyClick(chatLine, Qt::Key_Space);
     QTRY_VERIFY_WITH_TIMEOUT(!session.Transmitting(), 3000);
     other.stop();
     QString error;

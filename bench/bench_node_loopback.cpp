@@ -39,8 +39,8 @@ void chatLatency(SocketSession& remote, FormFixture& f, int messages)
         }
         ms.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::printf("chat, remote node to Corvane's voice call: median %.2f ms, max %.2f ms over %d messages\n",
-                median(ms), *std::max_element(ms.begin(), ms.end()), messages);
+    std::printf("chat, remote node to Corvane's voice call: median %.2f ms, max %.2f ms over %d messages\n", median(ms),
+                *std::max_element(ms.begin(), ms.end()), messages);
 }
 
 void keyingDelay(SocketSession& own, SocketSession& remote)

@@ -4,7 +4,6 @@
 
 #include <AsyncApplication.h>
 #include <AsyncFdWatch.h>
-
 #include <QFile>
 #include <cerrno>
 #include <cstring>

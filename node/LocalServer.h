@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QLockFile>
 #include <QString>
-
 #include <map>
 #include <memory>
 #include <sigc++/sigc++.h>

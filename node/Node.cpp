@@ -1,9 +1,9 @@
 #include "Node.h"
 
-#include "echolink/EchoLinkWire.h"
 #include "LocalServer.h"
 #include "NodeAudio.h"
 #include "NodeText.h"
+#include "echolink/EchoLinkWire.h"
 
 #include <AsyncApplication.h>
 #include <AsyncTimer.h>
@@ -11,7 +11,6 @@
 #include <EchoLinkDispatcher.h>
 #include <EchoLinkQso.h>
 #include <EchoLinkStationData.h>
-
 #include <QDateTime>
 #include <QJsonObject>
 #include <cstdio>
@@ -246,8 +245,8 @@ const EchoLink::StationData* Node::findStation(const QString& key)
     if (NodeText::isNodeNumber(key))
         return directory_->findStation(key.toInt());
     const std::string call = key.toStdString();
-    for (const auto* list : { &directory_->stations(), &directory_->conferences(), &directory_->links(),
-                              &directory_->repeaters() }) {
+    for (const auto* list :
+         { &directory_->stations(), &directory_->conferences(), &directory_->links(), &directory_->repeaters() }) {
         for (const EchoLink::StationData& station : *list) {
             if (station.callsign() == call)
                 return &station;
@@ -266,8 +265,9 @@ void Node::startQso(const ConnectRequest& request, const EchoLink::StationData& 
     auto qso = std::make_unique<EchoLink::Qso>(station.ip(), wire(config_->callsign), wire(config_->name),
                                                wire(config_->info));
     if (!qso->initOk())
-        return refuse(request.waiter, QStringLiteral("Already connected to the station at %1")
-                                          .arg(QString::fromStdString(station.ipStr())));
+        return refuse(
+            request.waiter,
+            QStringLiteral("Already connected to the station at %1").arg(QString::fromStdString(station.ipStr())));
     qso->setRemoteCallsign(station.callsign());
     Link& link = addLink(std::move(qso), call);
     link.description = NodeText::nameFromWire(bytes(station.description()));
@@ -433,13 +433,12 @@ void Node::createDirectory()
     std::vector<std::string> servers;
     for (const QString& server : std::as_const(config_->servers))
         servers.push_back(server.toStdString());
-    const Async::IpAddress bind = config_->bindAddress.isEmpty() ? Async::IpAddress()
-                                                                 : Async::IpAddress(config_->bindAddress.toStdString());
+    const Async::IpAddress bind
+        = config_->bindAddress.isEmpty() ? Async::IpAddress() : Async::IpAddress(config_->bindAddress.toStdString());
     directory_ = std::make_unique<EchoLink::Directory>(servers, config_->callsign.toStdString(),
                                                        config_->password.toStdString(), wire(config_->location), bind);
-    directory_->statusChanged.connect([this](EchoLink::StationData::Status status) {
-        directoryStatusChanged(static_cast<int>(status));
-    });
+    directory_->statusChanged.connect(
+        [this](EchoLink::StationData::Status status) { directoryStatusChanged(static_cast<int>(status)); });
     directory_->stationListUpdated.connect(sigc::mem_fun(*this, &Node::stationListUpdated));
     directory_->error.connect(sigc::mem_fun(*this, &Node::directoryError));
 }
@@ -569,8 +568,8 @@ void Node::stationListUpdated()
 void Node::watchAlarms()
 {
     QHash<QString, AlarmWatch::State> listed;
-    for (const auto* list : { &directory_->stations(), &directory_->conferences(), &directory_->links(),
-                              &directory_->repeaters() }) {
+    for (const auto* list :
+         { &directory_->stations(), &directory_->conferences(), &directory_->links(), &directory_->repeaters() }) {
         for (const EchoLink::StationData& station : *list)
             listed.insert(NodeText::callFromWire(bytes(station.callsign())), watchState(station.status()));
     }
@@ -694,9 +693,8 @@ void Node::forget(Link* link)
     audio_->remove(link->qso.get(), link->qso.get());
     receivingChanged();
     // Never inside its own state-change handler: the QSO goes once the loop is back.
-    Async::Application::app().runTask([this, link] {
-        links_.remove_if([link](const std::unique_ptr<Link>& each) { return each.get() == link; });
-    });
+    Async::Application::app().runTask(
+        [this, link] { links_.remove_if([link](const std::unique_ptr<Link>& each) { return each.get() == link; }); });
 }
 
 Node::Link* Node::linkFor(const QString& call)

@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QSet>
 #include <QString>
-
 #include <functional>
 #include <list>
 #include <memory>

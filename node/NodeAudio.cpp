@@ -7,7 +7,6 @@
 #include <AsyncAudioRecorder.h>
 #include <AsyncAudioSelector.h>
 #include <AsyncAudioSplitter.h>
-
 #include <QFile>
 
 namespace {
@@ -51,7 +50,7 @@ public:
     void resumeOutput() override { pump(); }
 
 protected:
-    void allSamplesFlushed() override {}
+    void allSamplesFlushed() override { }
 
 private:
     void pump()
@@ -131,7 +130,8 @@ public:
     {
         if (recorder_.initialize())
             return true;
-        *error = QStringLiteral("Cannot write the received audio: %1").arg(QString::fromStdString(recorder_.errorMsg()));
+        *error
+            = QStringLiteral("Cannot write the received audio: %1").arg(QString::fromStdString(recorder_.errorMsg()));
         return false;
     }
     Async::AudioSink* sink() override { return &recorder_; }
@@ -169,7 +169,7 @@ class NoSpeaker : public Speaker, public Async::AudioSink
 {
 public:
     Async::AudioSink* sink() override { return this; }
-    void close() override {}
+    void close() override { }
     int writeSamples(const float*, int count) override { return count; }
     void flushSamples() override { sourceAllSamplesFlushed(); }
 };

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QJsonArray>
 #include <QString>
-
 #include <variant>
 
 // What a client of the node's socket asks: one protocol line judged before any of it is acted on.

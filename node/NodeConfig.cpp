@@ -107,9 +107,10 @@ void setCallsign(NodeConfig& config, const QString& value, int line, Problems& p
 {
     config.callsign = value.toUpper();
     if (!isCallsign(config.callsign))
-        problems.add(line, QStringLiteral("Callsign %1 is not a callsign (letters and digits, -L or -R for a link "
-                                          "or repeater)")
-                               .arg(value));
+        problems.add(line,
+                     QStringLiteral("Callsign %1 is not a callsign (letters and digits, -L or -R for a link "
+                                    "or repeater)")
+                         .arg(value));
 }
 
 void setPassword(NodeConfig& config, const QString& value, int line, Problems& problems)
@@ -131,9 +132,10 @@ void setLocation(NodeConfig& config, const QString& value, int line, Problems& p
 {
     config.location = value;
     if (value.size() > NodeConfig::MaxLocationChars || hasControlCharacters(value))
-        problems.add(line, QStringLiteral("Location has %1 characters; the directory takes at most %2")
-                               .arg(value.size())
-                               .arg(NodeConfig::MaxLocationChars));
+        problems.add(line,
+                     QStringLiteral("Location has %1 characters; the directory takes at most %2")
+                         .arg(value.size())
+                         .arg(NodeConfig::MaxLocationChars));
 }
 
 void setInfo(NodeConfig& config, const QString& value, int line, Problems& problems)
@@ -187,9 +189,10 @@ void setListRefresh(NodeConfig& config, const QString& value, int line, Problems
     if (seconds)
         config.listRefreshSeconds = *seconds;
     else
-        problems.add(line, QStringLiteral("ListRefresh %1 is not a number of seconds (0 to %2)")
-                               .arg(value)
-                               .arg(MaxListRefreshSeconds));
+        problems.add(line,
+                     QStringLiteral("ListRefresh %1 is not a number of seconds (0 to %2)")
+                         .arg(value)
+                         .arg(MaxListRefreshSeconds));
 }
 
 void setAudio(QString& target, const char* key, const QString& value, int line, Problems& problems)
@@ -212,10 +215,10 @@ void setAudioOut(NodeConfig& config, const QString& value, int line, Problems& p
 const QHash<QString, Setter>& setters()
 {
     static const QHash<QString, Setter> table {
-        { "callsign", setCallsign },   { "password", setPassword },       { "name", setName },
-        { "location", setLocation },   { "info", setInfo },               { "servers", setServers },
-        { "bindaddress", setBindAddress }, { "portbase", setPortBase },   { "alarms", setAlarms },
-        { "listrefresh", setListRefresh }, { "audioin", setAudioIn },     { "audioout", setAudioOut },
+        { "callsign", setCallsign },       { "password", setPassword }, { "name", setName },
+        { "location", setLocation },       { "info", setInfo },         { "servers", setServers },
+        { "bindaddress", setBindAddress }, { "portbase", setPortBase }, { "alarms", setAlarms },
+        { "listrefresh", setListRefresh }, { "audioin", setAudioIn },   { "audioout", setAudioOut },
     };
     return table;
 }
@@ -282,7 +285,8 @@ std::optional<NodeConfig> load(const QString& path, QString* error)
         return std::nullopt;
     }
     if (info.st_size > MaxFileBytes) {
-        *error = QStringLiteral("The EchoLink node configuration %1 is larger than %2 bytes").arg(path).arg(MaxFileBytes);
+        *error
+            = QStringLiteral("The EchoLink node configuration %1 is larger than %2 bytes").arg(path).arg(MaxFileBytes);
         return std::nullopt;
     }
     QString problems;

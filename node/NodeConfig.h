@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // The node's configuration: $XDG_CONFIG_HOME/corvane/echolink.conf, `key=value` lines, `#` comments.

@@ -1,7 +1,6 @@
 #include "OutputTap.h"
 
 #include <AsyncFdWatch.h>
-
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>

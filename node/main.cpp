@@ -2,11 +2,10 @@
 // works the EchoLink network with the station named in $XDG_CONFIG_HOME/corvane/echolink.conf.
 #include "LocalServer.h"
 #include "Node.h"
-#include "OutputTap.h"
 #include "NodeConfig.h"
+#include "OutputTap.h"
 
 #include <AsyncCppApplication.h>
-
 #include <QString>
 #include <csignal>
 #include <cstdio>
@@ -64,7 +63,8 @@ int main(int argc, char** argv)
     QString problem;
     auto config = NodeConfigFile::load(options.config, &problem);
     if (config && !config->namesStation())
-        problem = QStringLiteral("The EchoLink node configuration %1 names no Callsign and Password").arg(options.config);
+        problem
+            = QStringLiteral("The EchoLink node configuration %1 names no Callsign and Password").arg(options.config);
     if (!problem.isEmpty()) {
         printLine(problem);
         config.reset();

@@ -35,8 +35,8 @@ public:
     {
         QDir().mkpath(folder_ + QStringLiteral("/run"));
         QDir().mkpath(folder_ + QStringLiteral("/config/corvane"));
-        QFile::setPermissions(folder_ + QStringLiteral("/run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                                   | QFileDevice::ExeOwner);
+        QFile::setPermissions(folder_ + QStringLiteral("/run"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     ~NodeProcess() { stop(); }
 
@@ -44,8 +44,8 @@ public:
     QString outputWav() const { return folder_ + QStringLiteral("/received.wav"); }
     QString socketPath() const { return folder_ + QStringLiteral("/run/corvane/echolink.sock"); }
 
-    void writeConfig(const QString& microphone, QFileDevice::Permissions permissions
-                                                = QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+    void writeConfig(const QString& microphone,
+                     QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner)
     {
         QFile file(configPath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -66,7 +66,8 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder_ + QStringLiteral("/config"));
         process_.setProcessEnvironment(env);
         process_.setProgram(QStringLiteral(CORVANE_NODE_PROGRAM));
-        process_.setArguments({ QStringLiteral("--verbose") });
+        // The configuration path in the command line lets the test runner find a node a crashed test left.
+        process_.setArguments({ QStringLiteral("--verbose"), QStringLiteral("--config"), configPath() });
         process_.start();
         QVERIFY(process_.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socketPath()), 5000);
@@ -137,6 +138,15 @@ public:
 private:
     QProcess process_;
 };
+
+// A folder for the nodes inside the test's own runtime folder, which the test runner clears.
+inline std::unique_ptr<QTemporaryDir> scratchFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty())
+        return std::make_unique<QTemporaryDir>();
+    return std::make_unique<QTemporaryDir>(runtime + QStringLiteral("/nodes-XXXXXX"));
+}
 
 // 16-bit mono samples of a sine tone.
 inline QByteArray toneWav(double hertz, double seconds, double amplitude = 0.4)

@@ -1,8 +1,8 @@
 // Corvane's window working the network through the EchoLink node: a second node answers through the
 // fake directory, all on loopback. What the operator does is typed into the real widgets.
-#include "chat/ChatLog.h"
 #include "NodeHarness.h"
 #include "WavFile.h"
+#include "chat/ChatLog.h"
 #include "util/FormFixture.h"
 
 #include <QLineEdit>
@@ -41,7 +41,8 @@ bool spokeStarting(const FakeVoice& voice, const QString& start)
 
 void TestNodeEndToEnd::operatorWorksAQsoThroughTheNode()
 {
-    QTemporaryDir dir;
+    const auto folder = scratchFolder();
+    QTemporaryDir& dir = *folder;
     const QString tone = dir.filePath(QStringLiteral("tone.wav"));
     QFile file(tone);
     QVERIFY(file.open(QIODevice::WriteOnly));

@@ -57,7 +57,7 @@ private:
 
 void TestNodeLoopback::init()
 {
-    dir_ = std::make_unique<QTemporaryDir>();
+    dir_ = scratchFolder();
     tone_ = dir_->filePath(QStringLiteral("tone.wav"));
     QFile file(tone_);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -221,7 +221,8 @@ void TestNodeLoopback::toneFromTheMicrophoneFileArrives()
 
 void TestNodeLoopback::wrongPasswordIsSaid()
 {
-    directory_ = std::make_unique<Directory>(QStringList { QStringLiteral("--account"), QStringLiteral("Q1AAA=other") });
+    directory_
+        = std::make_unique<Directory>(QStringList { QStringLiteral("--account"), QStringLiteral("Q1AAA=other") });
     a_->start();
     QString error;
     QTRY_VERIFY_WITH_TIMEOUT(

@@ -34,7 +34,9 @@ void TestNodeText::windows1252RoundTrip_data()
     QTest::addColumn<QByteArray>("wire");
     QTest::addColumn<QString>("text");
     QTest::newRow("ascii") << QByteArray("Q1AB>hello") << "Q1AB>hello";
-    QTest::newRow("latin-1 range") << QByteArray("Gr\xfc\xdf" "e") << QStringLiteral("Grüße");
+    QTest::newRow("latin-1 range") << QByteArray("Gr\xfc\xdf"
+                                                 "e")
+                                   << QStringLiteral("Grüße");
     QTest::newRow("euro and quotes") << QByteArray("\x80 \x93x\x94") << QStringLiteral("€ “x”");
     QTest::newRow("dash and ellipsis") << QByteArray("\x96\x85") << QStringLiteral("–…");
 }
@@ -54,8 +56,12 @@ void TestNodeText::chatFromTheWire_data()
     QTest::newRow("trailing CR LF") << QByteArray("Q1AB>hi\r\n") << "Q1AB>hi";
     QTest::newRow("trailing NUL and LF") << QByteArray("Q1AB>hi\n\0", 9) << "Q1AB>hi";
     QTest::newRow("inner line break") << QByteArray("Q1AB>one\r\nQ9ZZ>forged") << "Q1AB>one  Q9ZZ>forged";
-    QTest::newRow("control characters") << QByteArray("Q1AB>\x07" "be\x1b[2Jep") << "Q1AB>be[2Jep";
-    QTest::newRow("holes of 1252 dropped") << QByteArray("a\x81\x8d" "b") << "ab";
+    QTest::newRow("control characters") << QByteArray("Q1AB>\x07"
+                                                      "be\x1b[2Jep")
+                                        << "Q1AB>be[2Jep";
+    QTest::newRow("holes of 1252 dropped") << QByteArray("a\x81\x8d"
+                                                         "b")
+                                           << "ab";
 }
 
 void TestNodeText::chatFromTheWire()
@@ -126,18 +132,23 @@ void TestNodeText::callsAreCheckedAgainstTheirSignature_data()
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QString>("op");
     QTest::addColumn<QString>("error");
-    QTest::newRow("connect") << QByteArray(R"({"id":4,"op":"Connect1","args":["Q1AB",true]})") << "Connect1" << "";
+    QTest::newRow("connect") << QByteArray(R"({"id":4,"op":"Connect1","args":["Q1AB",true]})") << "Connect1"
+                             << "";
     QTest::newRow("property") << QByteArray(R"({"id":5,"op":"SystemConfig.Callsign","args":[]})")
-                              << "SystemConfig.Callsign" << "";
+                              << "SystemConfig.Callsign"
+                              << "";
     QTest::newRow("wrong kinds") << QByteArray(R"({"id":6,"op":"Connect1","args":[true,"Q1AB"]})") << ""
                                  << "Connect1 takes text, true/false";
     QTest::newRow("missing argument") << QByteArray(R"({"id":7,"op":"Transmit","args":[]})") << ""
                                       << "Transmit takes true/false";
-    QTest::newRow("unknown") << QByteArray(R"({"id":8,"op":"Format","args":[]})") << "" << "Unknown operation Format";
+    QTest::newRow("unknown") << QByteArray(R"({"id":8,"op":"Format","args":[]})") << ""
+                             << "Unknown operation Format";
     QTest::newRow("test hook") << QByteArray(R"({"id":9,"control":"chat hi"})") << ""
                                << "The EchoLink node takes no test commands";
-    QTest::newRow("no id") << QByteArray(R"({"op":"Quit","args":[]})") << "" << "Malformed message: no id";
-    QTest::newRow("not json") << QByteArray("Quit") << "" << "Malformed message: not JSON";
+    QTest::newRow("no id") << QByteArray(R"({"op":"Quit","args":[]})") << ""
+                           << "Malformed message: no id";
+    QTest::newRow("not json") << QByteArray("Quit") << ""
+                              << "Malformed message: not JSON";
 }
 
 void TestNodeText::callsAreCheckedAgainstTheirSignature()

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     FormFixture f;
     SocketSession session;
     session.setServerPath(own.socketPath());
-    TmainForm form(MainFormServices { &session, &f.voice, &f.clock, &f.platform, {} });
+    TmainForm form(MainFormServices { &session, &f.voice, &f.clock, &f.platform, &f.power, {} });
     form.startUp().FormCreate();
     f.clock.advance(4000);
     QSignalSpy connected(other.session.get(), &EchoLinkSession::OnConnected);

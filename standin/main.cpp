@@ -2,6 +2,9 @@
 // installed. It serves the session on the per-user automation socket; `--send` hands one test-hook
 // command to the running one, `--demo` plays a scripted session.
 #include "DemoScript.h"
+#ifdef CORVANE_WITH_NODE
+#include "NodeHandoff.h"
+#endif
 #include "StandInServer.h"
 #include "StandInStation.h"
 #include "echolink/EchoLinkWire.h"
@@ -145,6 +148,10 @@ int main(int argc, char** argv)
     options.process(app);
     if (options.isSet(send))
         return sendCommand(options.value(send));
+#ifdef CORVANE_WITH_NODE
+    if (const auto nodeExit = NodeHandoff::runNodeIfConfigured(argc, argv))
+        return *nodeExit;
+#endif
     const bool demoWanted = options.isSet(demo) || qEnvironmentVariable("ECHOLINK_STANDIN_DEMO") == QLatin1String("1");
     return serve(demoWanted, options.isSet(verbose));
 }

@@ -1,0 +1,9 @@
+# The EchoLink node on loopback: chat latency into the window and the keying delay (where the node is built).
+if(TARGET corvane-echolinkd)
+    corvane_add_bench(bench_node_loopback bench_node_loopback.cpp)
+    target_link_libraries(bench_node_loopback PRIVATE corvane_app Qt6::Test)
+    target_compile_definitions(bench_node_loopback PRIVATE
+        CORVANE_NODE_PROGRAM="$<TARGET_FILE:corvane-echolinkd>"
+        CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>")
+    add_dependencies(bench_node_loopback corvane-echolinkd fake-echolink-directory)
+endif()

@@ -1,0 +1,22 @@
+# The EchoLink node (built only where the EchoLink protocol library is installed): its plain units, and
+# two nodes with the fake directory on loopback. The loopback tests share fixed ports (the directory's
+# 5200 and the nodes' 5198-5199), so they never run at the same time as one another.
+if(TARGET corvane-echolinkd)
+    corvane_add_test(NAME TestNodeConfig SOURCES unit/TestNodeConfig.cpp LIBS corvane_node_units)
+    corvane_add_test(NAME TestNodeText SOURCES unit/TestNodeText.cpp LIBS corvane_node_units)
+    corvane_add_test(NAME TestNodeLoopback TIMEOUT 90 SOURCES node/TestNodeLoopback.cpp node/NodeHarness.h
+                     LIBS corvane_echolink corvane_node_units)
+    target_compile_definitions(TestNodeLoopback PRIVATE
+        CORVANE_NODE_PROGRAM="$<TARGET_FILE:corvane-echolinkd>"
+        CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>")
+    add_dependencies(TestNodeLoopback corvane-echolinkd fake-echolink-directory)
+    set_tests_properties(TestNodeLoopback PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
+
+    corvane_add_test(NAME TestNodeEndToEnd TIMEOUT 60 SOURCES node/TestNodeEndToEnd.cpp node/NodeHarness.h
+                     LIBS corvane_app corvane_node_units GUI)
+    target_compile_definitions(TestNodeEndToEnd PRIVATE
+        CORVANE_NODE_PROGRAM="$<TARGET_FILE:corvane-echolinkd>"
+        CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>")
+    add_dependencies(TestNodeEndToEnd corvane-echolinkd fake-echolink-directory)
+    set_tests_properties(TestNodeEndToEnd PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
+endif()

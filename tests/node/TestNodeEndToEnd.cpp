@@ -1,0 +1,111 @@
+// Corvane's window working the network through the EchoLink node: a second node answers through the
+// fake directory, all on loopback. What the operator does is typed into the real widgets.
+#include "NodeHarness.h"
+#include "WavFile.h"
+#include "chat/ChatLog.h"
+#include "util/FormFixture.h"
+
+#include <QLineEdit>
+
+using namespace NodeHarness;
+
+class TestNodeEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void operatorWorksAQsoThroughTheNode();
+};
+
+namespace {
+
+bool hasRecord(TmainForm& form, const QString& title, const QString& description)
+{
+    for (const ChatLogRecord& r : form.journal().chatLog().records()) {
+        if (r.title == title && r.description == description)
+            return true;
+    }
+    return false;
+}
+
+bool spokeStarting(const FakeVoice& voice, const QString& start)
+{
+    for (const FakeVoice::Request& request : voice.spoken) {
+        if (request.text.startsWith(start))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TestNodeEndToEnd::operatorWorksAQsoThroughTheNode()
+{
+    const auto folder = scratchFolder();
+    QTemporaryDir& dir = *folder;
+    const QString tone = dir.filePath(QStringLiteral("tone.wav"));
+    QFile file(tone);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(toneWav(700, 2.0));
+    file.close();
+    Directory directory;
+    NodeProcess own(dir.filePath(QStringLiteral("own")), { "Q1AAA", "annpass", "Ann", "127.0.0.1", "" });
+    NodeProcess other(dir.filePath(QStringLiteral("other")), { "Q2BBB", "bobpass", "Bob", "127.0.0.2", "" });
+    own.writeConfig(tone);
+    other.writeConfig(tone);
+    own.start();
+    other.start();
+    own.awaitLogin();
+    other.awaitLogin();
+
+    FormFixture f;
+    SocketSession session;
+    session.setServerPath(own.socketPath());
+    TmainForm form(MainFormServices { &session, &f.voice, &f.clock, &f.platform, &f.power, {} });
+    form.startUp().FormCreate();
+    f.clock.advance(4000);
+    QVERIFY(form.startUp().settingsLoaded());
+    auto* chatLine = form.findChild<QLineEdit*>(QStringLiteral("edtChat"));
+    QVERIFY(chatLine);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Corvane - Q1AAA Version 1.4.7.3"));
+
+    // A callsign typed into the chat line connects, and the station is spoken phonetically.
+    f.voice.spoken.clear();
+    QSignalSpy otherSees(other.session.get(), &EchoLinkSession::OnConnected);
+    chatLine->setText(QStringLiteral("Q2BBB"));
+    QTest::keyClick(chatLine, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(form.roster().connectionCount(), 1, 10000);
+    QVERIFY(spokeStarting(f.voice, QStringLiteral("Quebec Two Bravo Bravo Bravo")));
+    QTRY_COMPARE_WITH_TIMEOUT(otherSees.count(), 1, 5000);
+
+    // Its chat is logged and spoken.
+    other.session->SendChatText(QStringLiteral("hello Corvane"));
+    QTRY_VERIFY_WITH_TIMEOUT(hasRecord(form, QStringLiteral("RxText"), QStringLiteral("Q2BBB>hello Corvane")), 5000);
+    QVERIFY(spokeStarting(f.voice, QStringLiteral("<volume level=\"80\">hello Corvane")));
+
+    // Enter sends chat that the other node receives.
+    QSignalSpy otherHears(other.session.get(), &EchoLinkSession::OnChatTextReceived);
+    chatLine->setText(QStringLiteral("fine business"));
+    QTest::keyClick(chatLine, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(otherHears.count(), 1, 5000);
+    QCOMPARE(otherHears.at(0).at(0).toString(), QStringLiteral("Q1AAA>fine business"));
+
+    // Space in the empty chat line keys the transmitter; the tone arrives.
+    chatLine->clear();
+    QTest::keyClick(chatLine, Qt::Key_Space);
+    QVERIFY(session.Transmitting());
+    QTRY_VERIFY_WITH_TIMEOUT(other.session->Receiving(), 3000);
+    QTest::qWait(2300);
+    f.clock.advance(300); // the window clears the first Space from the chat line on a timer
+    QTest::keyClick(chatLine, Qt::Key_Space);
+    QTRY_VERIFY_WITH_TIMEOUT(!session.Transmitting(), 3000);
+    other.stop();
+    QString error;
+    const auto received = WavFile::read(other.outputWav(), &error);
+    QVERIFY2(received, qPrintable(error));
+    QVERIFY2(shareOfEnergy(*received, 700) > 0.9, qPrintable(QString::number(shareOfEnergy(*received, 700))));
+    own.stop();
+}
+
+QTEST_MAIN(TestNodeEndToEnd)
+#include "TestNodeEndToEnd.moc"

@@ -1,0 +1,280 @@
+// Two EchoLink nodes (127.0.0.1 and 127.0.0.2, the same ports) and the fake directory (127.0.0.3:5200),
+// each node driven through the socket session Corvane uses. Loopback only.
+#include "NodeHarness.h"
+#include "WavFile.h"
+
+#include <QRegularExpression>
+
+using namespace NodeHarness;
+
+namespace {
+
+const Station ann { "Q1AAA", "annpass", "Ann", "127.0.0.1", "Alarms=Q2BBB" };
+const Station bob { "Q2BBB", "bobpass", "Bob", "127.0.0.2", "" };
+
+QString errorOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const EchoLinkError& error) {
+        return error.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestNodeLoopback : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void connectsByCallsignBothSeeTheQso();
+    void chatGoesBothWays();
+    void stationInformationArrivesOnConnect();
+    void unknownStationIsNotFound();
+    void remoteHangUpEndsTheQso();
+    void watchedStationGoesOnBusyAndOff();
+    void toneFromTheMicrophoneFileArrives();
+    void wrongPasswordIsSaid();
+    void directoryDownIsSaid();
+    void shutdownClosesAndEnds();
+    void configurationOthersCanReadIsRefused();
+
+private:
+    void startBoth(const QStringList& directoryArguments = {});
+    void connectAnnToBob();
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<Directory> directory_;
+    std::unique_ptr<NodeProcess> a_;
+    std::unique_ptr<NodeProcess> b_;
+    QString tone_;
+};
+
+void TestNodeLoopback::init()
+{
+    dir_ = scratchFolder();
+    tone_ = dir_->filePath(QStringLiteral("tone.wav"));
+    QFile file(tone_);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(toneWav(700, 2.0));
+    file.close();
+    a_ = std::make_unique<NodeProcess>(dir_->filePath(QStringLiteral("a")), ann);
+    b_ = std::make_unique<NodeProcess>(dir_->filePath(QStringLiteral("b")), bob);
+    a_->writeConfig(tone_);
+    b_->writeConfig(tone_);
+}
+
+void TestNodeLoopback::cleanup()
+{
+    a_->stop();
+    b_->stop();
+    if (QTest::currentTestFailed()) {
+        qWarning("node A:\n%s", a_->log().constData());
+        qWarning("node B:\n%s", b_->log().constData());
+    }
+    a_.reset();
+    b_.reset();
+    directory_.reset();
+    dir_.reset();
+}
+
+void TestNodeLoopback::startBoth(const QStringList& directoryArguments)
+{
+    directory_ = std::make_unique<Directory>(directoryArguments);
+    a_->start();
+    b_->start();
+    a_->awaitLogin();
+    b_->awaitLogin();
+}
+
+void TestNodeLoopback::connectAnnToBob()
+{
+    QSignalSpy bobSees(b_->session.get(), &EchoLinkSession::OnConnected);
+    a_->session->Connect1(QStringLiteral("Q2BBB"), true);
+    QTRY_COMPARE_WITH_TIMEOUT(bobSees.count(), 1, 5000);
+}
+
+void TestNodeLoopback::connectsByCallsignBothSeeTheQso()
+{
+    startBoth();
+    QSignalSpy annSees(a_->session.get(), &EchoLinkSession::OnConnected);
+    QSignalSpy bobSees(b_->session.get(), &EchoLinkSession::OnConnected);
+    a_->session->Connect1(QStringLiteral("q2bbb"), true);
+    // With wait, the answer follows the connection.
+    QTRY_COMPARE_WITH_TIMEOUT(annSees.count(), 1, 1000);
+    QCOMPARE(annSees.at(0), (QVariantList { "Q2BBB", "Bob", "127.0.0.2" }));
+    QTRY_COMPARE_WITH_TIMEOUT(bobSees.count(), 1, 5000);
+    QCOMPARE(bobSees.at(0), (QVariantList { "Q1AAA", "Ann", "127.0.0.1" }));
+    QCOMPARE(errorOf([this] { a_->session->Connect1(QStringLiteral("Q2BBB"), true); }),
+             QStringLiteral("Already connected to Q2BBB"));
+}
+
+void TestNodeLoopback::chatGoesBothWays()
+{
+    startBoth();
+    connectAnnToBob();
+    QSignalSpy annHears(a_->session.get(), &EchoLinkSession::OnChatTextReceived);
+    QSignalSpy bobHears(b_->session.get(), &EchoLinkSession::OnChatTextReceived);
+    // Beyond ASCII, through Windows-1252 on the wire.
+    a_->session->SendChatText(QStringLiteral("Grüße – 73"));
+    QTRY_COMPARE_WITH_TIMEOUT(bobHears.count(), 1, 3000);
+    QCOMPARE(bobHears.at(0).at(0).toString(), QStringLiteral("Q1AAA>Grüße – 73"));
+    b_->session->SendChatText(QStringLiteral("hello Ann"));
+    QTRY_COMPARE_WITH_TIMEOUT(annHears.count(), 1, 3000);
+    QCOMPARE(annHears.at(0).at(0).toString(), QStringLiteral("Q2BBB>hello Ann"));
+}
+
+void TestNodeLoopback::stationInformationArrivesOnConnect()
+{
+    startBoth();
+    QSignalSpy annReads(a_->session.get(), &EchoLinkSession::OnStationTextReceived);
+    QSignalSpy bobReads(b_->session.get(), &EchoLinkSession::OnStationTextReceived);
+    connectAnnToBob();
+    QTRY_VERIFY_WITH_TIMEOUT(!annReads.isEmpty(), 3000);
+    QCOMPARE(annReads.last().at(0).toString(), QStringLiteral("Q2BBB test station\rLoopback only"));
+    QTRY_VERIFY_WITH_TIMEOUT(!bobReads.isEmpty(), 3000);
+    QCOMPARE(bobReads.last().at(0).toString(), QStringLiteral("Q1AAA test station\rLoopback only"));
+}
+
+void TestNodeLoopback::unknownStationIsNotFound()
+{
+    startBoth();
+    QCOMPARE(errorOf([this] { a_->session->Connect1(QStringLiteral("Q9NONE"), true); }),
+             QStringLiteral("Station Q9NONE not found"));
+    QCOMPARE(errorOf([this] { a_->session->Connect1(QStringLiteral("  "), true); }),
+             QStringLiteral("No station specified"));
+}
+
+void TestNodeLoopback::remoteHangUpEndsTheQso()
+{
+    startBoth();
+    connectAnnToBob();
+    QSignalSpy annLoses(a_->session.get(), &EchoLinkSession::OnDisconnected);
+    QSignalSpy bobLoses(b_->session.get(), &EchoLinkSession::OnDisconnected);
+    b_->session->Disconnect1(QStringLiteral("Q1AAA"));
+    QTRY_COMPARE_WITH_TIMEOUT(bobLoses.count(), 1, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(annLoses.count(), 1, 3000);
+    QCOMPARE(annLoses.at(0).at(0).toString(), QStringLiteral("Q2BBB"));
+    // The station can be called again.
+    connectAnnToBob();
+}
+
+void TestNodeLoopback::watchedStationGoesOnBusyAndOff()
+{
+    directory_ = std::make_unique<Directory>();
+    a_->start();
+    a_->awaitLogin(); // the first list: Q2BBB is not there
+    QSignalSpy alarms(a_->session.get(), &EchoLinkSession::OnAlarm);
+    b_->start();
+    b_->awaitLogin();
+    a_->session->RefreshStationList(true);
+    QTRY_COMPARE_WITH_TIMEOUT(alarms.count(), 1, 1000);
+    QCOMPARE(alarms.at(0).at(0).toString(), QStringLiteral("Q2BBB"));
+
+    // A station in a QSO shows as busy.
+    QSignalSpy bobSees(b_->session.get(), &EchoLinkSession::OnConnected);
+    QSignalSpy annSees(a_->session.get(), &EchoLinkSession::OnConnected);
+    b_->session->Connect1(QStringLiteral("Q1AAA"), true);
+    QTRY_COMPARE_WITH_TIMEOUT(annSees.count(), 1, 5000);
+    QTest::qWait(300); // the busy login reaches the directory
+    a_->session->RefreshStationList(true);
+    b_->session->DisconnectAll();
+    b_->stop();
+    QTest::qWait(300);
+    a_->session->RefreshStationList(true);
+
+    const QString log = a_->session->AlarmLogText();
+    static const QRegularExpression entries(
+        QStringLiteral("^\\d\\d:\\d\\d Q2BBB on\\r\\n\\d\\d:\\d\\d Q2BBB busy\\r\\n\\d\\d:\\d\\d Q2BBB off\\r\\n$"));
+    QVERIFY2(entries.match(log).hasMatch(), qPrintable(log));
+    QTRY_COMPARE_WITH_TIMEOUT(alarms.count(), 3, 1000);
+}
+
+void TestNodeLoopback::toneFromTheMicrophoneFileArrives()
+{
+    startBoth();
+    connectAnnToBob();
+    QSignalSpy keyed(a_->session.get(), &EchoLinkSession::OnTX);
+    a_->session->Transmit(true);
+    QVERIFY(a_->session->Transmitting());
+    QTRY_VERIFY_WITH_TIMEOUT(b_->session->Receiving(), 2000);
+    QTest::qWait(2300);
+    a_->session->Transmit(false);
+    QTRY_COMPARE_WITH_TIMEOUT(keyed.count(), 2, 1000);
+    QCOMPARE(keyed.at(0).at(0).toBool(), true);
+    QTRY_VERIFY_WITH_TIMEOUT(!b_->session->Receiving(), 3000);
+    b_->stop(); // the WAV file gets its final header
+
+    QString error;
+    const auto received = WavFile::read(b_->outputWav(), &error);
+    QVERIFY2(received, qPrintable(error));
+    // Two seconds sent; allow for the codec's frames at either end.
+    QVERIFY2(received->size() >= 15000 && received->size() <= 17000, qPrintable(QString::number(received->size())));
+    const double share = shareOfEnergy(*received, 700);
+    QVERIFY2(share > 0.9, qPrintable(QString::number(share)));
+}
+
+void TestNodeLoopback::wrongPasswordIsSaid()
+{
+    directory_
+        = std::make_unique<Directory>(QStringList { QStringLiteral("--account"), QStringLiteral("Q1AAA=other") });
+    a_->start();
+    QString error;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !(error = errorOf([this] { a_->session->RefreshStationList(true); })).contains(QLatin1String("yet")), 5000);
+    QCOMPARE(error, QStringLiteral("The EchoLink directory refused the login of Q1AAA: incorrect password"));
+    QVERIFY(!error.contains(ann.password));
+    QVERIFY(errorOf([this] { a_->session->Connect1(QStringLiteral("Q2BBB"), true); }).contains("incorrect password"));
+    QVERIFY(!a_->log().contains(ann.password.toUtf8()));
+}
+
+void TestNodeLoopback::directoryDownIsSaid()
+{
+    a_->start(); // no directory listens
+    QString error;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !(error = errorOf([this] { a_->session->RefreshStationList(true); })).contains(QLatin1String("yet")), 5000);
+    QCOMPARE(error, QStringLiteral("No EchoLink directory server could be reached (127.0.0.3)"));
+    QCOMPARE(a_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
+}
+
+void TestNodeLoopback::shutdownClosesAndEnds()
+{
+    startBoth();
+    connectAnnToBob();
+    QSignalSpy closing(a_->session.get(), &EchoLinkSession::OnClosing);
+    QSignalSpy bobLoses(b_->session.get(), &EchoLinkSession::OnDisconnected);
+    QElapsedTimer timer;
+    timer.start();
+    a_->session->Shutdown();
+    QVERIFY(timer.elapsed() < 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(closing.count(), 1, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(bobLoses.count(), 1, 3000);
+    a_->session->Quit();
+    QVERIFY(a_->finishes(3000));
+    // Offline in the directory: the other station no longer finds it.
+    b_->session->RefreshStationList(true);
+    QCOMPARE(errorOf([this] { b_->session->Connect1(QStringLiteral("Q1AAA"), true); }),
+             QStringLiteral("Station Q1AAA not found"));
+}
+
+void TestNodeLoopback::configurationOthersCanReadIsRefused()
+{
+    a_->writeConfig(tone_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+    a_->start();
+    const QString error = errorOf([this] { a_->session->SystemConfigCallsign(); });
+    QVERIFY2(error.contains(QLatin1String("may be read by other users")), qPrintable(error));
+    QVERIFY(error.contains(QLatin1String("chmod 600")));
+    QVERIFY(!error.contains(ann.password));
+    // It still ends when asked.
+    a_->session->Quit();
+    QVERIFY(a_->finishes(3000));
+}
+
+QTEST_GUILESS_MAIN(TestNodeLoopback)
+#include "TestNodeLoopback.moc"

@@ -69,20 +69,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int messages = argc > 1 ? std::max(5, atoi(argv[1])) : 50;
     QTemporaryDir dir;
-    QFile tone(dir.filePath(QStringLiteral("tone.wav")));
-    if (!tone.open(QIODevice::WriteOnly))
-        return 1;
-    tone.write(toneWav(700, 2.0));
-    tone.close();
-    Directory directory;
-    NodeProcess own(dir.filePath(QStringLiteral("own")), { "Q1AAA", "a", "Ann", "127.0.0.1", "" });
-    NodeProcess other(dir.filePath(QStringLiteral("other")), { "Q2BBB", "b", "Bob", "127.0.0.2", "" });
-    own.writeConfig(tone.fileName());
-    other.writeConfig(tone.fileName());
-    own.start();
-    other.start();
-    own.awaitLogin();
-    other.awaitLogin();
+    TwoNodes nodes(dir);
+    NodeProcess& own = nodes.own;
+    NodeProcess& other = nodes.other;
 
     FormFixture f;
     SocketSession session;

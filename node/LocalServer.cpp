@@ -60,14 +60,10 @@ LocalServer::~LocalServer()
 
 bool LocalServer::listen(QString* error)
 {
-    if (!EchoLinkWire::prepareServerFolder(error))
+    lock_ = EchoLinkWire::claimServerPlace(error);
+    if (!lock_)
         return false;
     const QString path = EchoLinkWire::serverPath();
-    lock_ = std::make_unique<QLockFile>(EchoLinkWire::serverFolder() + QStringLiteral("/echolink.lock"));
-    if (!lock_->tryLock(0)) {
-        *error = QStringLiteral("EchoLink (the stand-in or a node) is already running (%1)").arg(path);
-        return false;
-    }
     const QByteArray encoded = QFile::encodeName(path);
     sockaddr_un address {};
     address.sun_family = AF_UNIX;

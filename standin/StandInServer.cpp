@@ -26,15 +26,10 @@ StandInServer::~StandInServer()
 
 bool StandInServer::listen(QString* error)
 {
-    if (!EchoLinkWire::prepareServerFolder(error))
+    lock_ = EchoLinkWire::claimServerPlace(error);
+    if (!lock_)
         return false;
     const QString path = EchoLinkWire::serverPath();
-    // The lock outlives a crash only as a stale file, which QLockFile recognises by its dead owner.
-    lock_ = std::make_unique<QLockFile>(EchoLinkWire::serverFolder() + QStringLiteral("/echolink.lock"));
-    if (!lock_->tryLock(0)) {
-        *error = QStringLiteral("Another EchoLink stand-in is already running (%1)").arg(path);
-        return false;
-    }
     QLocalServer::removeServer(path);
     if (!server_->listen(path)) {
         *error = QStringLiteral("Cannot listen on %1: %2").arg(path, server_->errorString());

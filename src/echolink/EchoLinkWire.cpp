@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QLockFile>
 #include <QStringDecoder>
 #include <cerrno>
 #include <cmath>
@@ -206,6 +207,18 @@ QString serverFolder()
 QString serverPath()
 {
     return runtimeFolder() + QLatin1Char('/') + QLatin1String(socketName);
+}
+
+std::unique_ptr<QLockFile> claimServerPlace(QString* error)
+{
+    if (!prepareServerFolder(error))
+        return nullptr;
+    auto lock = std::make_unique<QLockFile>(serverFolder() + QStringLiteral("/echolink.lock"));
+    if (!lock->tryLock(0)) {
+        *error = QStringLiteral("EchoLink (the stand-in or a node) is already running (%1)").arg(serverPath());
+        return nullptr;
+    }
+    return lock;
 }
 
 bool prepareServerFolder(QString* error)

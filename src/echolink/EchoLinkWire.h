@@ -5,7 +5,10 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
+
+class QLockFile;
 
 // The line protocol between Corvane and the EchoLink stand-in: one JSON object per line (UTF-8, LF).
 //   call    {"id":N,"op":"Connect1","args":["Q1AB",true]}
@@ -105,6 +108,11 @@ QString serverPath();
 bool prepareServerFolder(QString* error);
 // The folder that holds the socket.
 QString serverFolder();
+// Claims this user's one EchoLink server place for a server (the stand-in or the node): prepares the
+// socket's folder and takes its lock, so that a second server is refused instead of taking over the
+// socket. The lock outlives a crash only as a stale file, which QLockFile recognises by its dead owner.
+// Null, with *error saying why, when the place cannot be had.
+std::unique_ptr<QLockFile> claimServerPlace(QString* error);
 // Whether a socket's folder exists, is ours and closed to others; a client checks it before it trusts
 // whatever listens there.
 bool checkServerFolder(const QString& folder, QString* error);

@@ -174,6 +174,38 @@ inline QByteArray toneWav(double hertz, double seconds, double amplitude = 0.4)
     return header + data;
 }
 
+// Writes the 2-second 700 Hz tone the test microphones play; returns its path.
+inline QString writeTestTone(const QString& path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(toneWav(700, 2.0));
+    return path;
+}
+
+// The fake directory and two logged-in nodes, Q1AAA on 127.0.0.1 and Q2BBB on 127.0.0.2, whose
+// microphones both play the test tone.
+struct TwoNodes
+{
+    explicit TwoNodes(const QTemporaryDir& dir)
+        : tone(writeTestTone(dir.filePath(QStringLiteral("tone.wav"))))
+        , own(dir.filePath(QStringLiteral("own")), { "Q1AAA", "annpass", "Ann", "127.0.0.1", "" })
+        , other(dir.filePath(QStringLiteral("other")), { "Q2BBB", "bobpass", "Bob", "127.0.0.2", "" })
+    {
+        own.writeConfig(tone);
+        other.writeConfig(tone);
+        own.start();
+        other.start();
+        own.awaitLogin();
+        other.awaitLogin();
+    }
+
+    QString tone;
+    Directory directory;
+    NodeProcess own;
+    NodeProcess other;
+};
+
 // The share of the samples' energy at one frequency (Goertzel), from 0 to 1.
 inline double shareOfEnergy(const std::vector<float>& samples, double hertz)
 {

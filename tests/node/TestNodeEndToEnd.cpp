@@ -43,20 +43,9 @@ void TestNodeEndToEnd::operatorWorksAQsoThroughTheNode()
 {
     const auto folder = scratchFolder();
     QTemporaryDir& dir = *folder;
-    const QString tone = dir.filePath(QStringLiteral("tone.wav"));
-    QFile file(tone);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(toneWav(700, 2.0));
-    file.close();
-    Directory directory;
-    NodeProcess own(dir.filePath(QStringLiteral("own")), { "Q1AAA", "annpass", "Ann", "127.0.0.1", "" });
-    NodeProcess other(dir.filePath(QStringLiteral("other")), { "Q2BBB", "bobpass", "Bob", "127.0.0.2", "" });
-    own.writeConfig(tone);
-    other.writeConfig(tone);
-    own.start();
-    other.start();
-    own.awaitLogin();
-    other.awaitLogin();
+    TwoNodes nodes(dir);
+    NodeProcess& own = nodes.own;
+    NodeProcess& other = nodes.other;
 
     FormFixture f;
     SocketSession session;

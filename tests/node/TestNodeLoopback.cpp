@@ -58,11 +58,8 @@ private:
 void TestNodeLoopback::init()
 {
     dir_ = scratchFolder();
-    tone_ = dir_->filePath(QStringLiteral("tone.wav"));
-    QFile file(tone_);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(toneWav(700, 2.0));
-    file.close();
+    tone_ = writeTestTone(dir_->filePath(QStringLiteral("tone.wav")));
+    QVERIFY(QFileInfo(tone_).size() > 0);
     a_ = std::make_unique<NodeProcess>(dir_->filePath(QStringLiteral("a")), ann);
     b_ = std::make_unique<NodeProcess>(dir_->filePath(QStringLiteral("b")), bob);
     a_->writeConfig(tone_);

@@ -191,7 +191,9 @@ QString sanitizedField(const QString& text)
     blankControlCharacters(field);
     if (isAscii(field))
         return field;
-    return QString::fromUtf8(field.toUtf8());
+    // Decoded as the reader decodes a line: QString::fromUtf8 would drop a leading byte-order mark that the file
+    // keeps, so the field would lose a character on every pass and never settle.
+    return TextEncoding::decodeUtf8(field.toUtf8()).value_or(field);
 }
 
 QString sanitizedDescription(const QString& text)

@@ -167,6 +167,10 @@ void TestChatLogFormat::sanitizedField_keepsEveryRecordOnOneLine_data()
                                    << "hi [12:00:00]Error>Forged>x";
     QTest::newRow("lone surrogate becomes what the file gives back")
         << QString(QChar(0xD800)) << QString::fromUtf8(QString(QChar(0xD800)).toUtf8());
+    // A line read back keeps a leading byte-order mark as a character, so the field keeps it too.
+    QTest::newRow("leading byte-order mark kept") << QString(QChar(0xFEFF)) + "hi" << QString(QChar(0xFEFF)) + "hi";
+    QTest::newRow("two leading byte-order marks kept")
+        << QString(QChar(0xFEFF)) + QChar(0xFEFF) + "\r\nhi" << QString(QChar(0xFEFF)) + QChar(0xFEFF) + " hi";
 }
 
 void TestChatLogFormat::sanitizedField_keepsEveryRecordOnOneLine()

@@ -1,0 +1,1 @@
+// Builds the precompiled headers the window's tests share.

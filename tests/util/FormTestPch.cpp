@@ -1,1 +1,0 @@
-// Builds the precompiled headers the window's tests share.

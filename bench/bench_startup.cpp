@@ -1,4 +1,4 @@
-// How long the start-up works beyond its specified waits: the 7-second and 5-second sleeps and the
+// How long the start-up works beyond its fixed waits: the 7-second and 5-second sleeps and the
 // 4-second start-up timer run in virtual time, so what is measured is our own work.
 // Target: under 300 ms. Run: QT_QPA_PLATFORM=offscreen bench_startup [rounds]
 #include "util/FormFixture.h"

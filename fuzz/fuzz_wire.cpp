@@ -15,15 +15,15 @@ void readAsClient(const QJsonObject& message)
     QString error;
     if (EchoLinkWire::isEvent(message)) {
         const auto event = EchoLinkWire::readEvent(message, &error);
-        if (event && !EchoLinkWire::matches(event->arguments, EchoLinkWire::spec(event->event).parameters))
+        if (event && !EchoLinkWire::matches(event->arguments, EchoLinkWire::rowOf(event->event).parameters))
             std::abort();
         if (!event && error.isEmpty())
             std::abort();
         return;
     }
-    for (const EchoLinkWire::OperationSpec& spec : EchoLinkWire::operations()) {
-        const auto reply = EchoLinkWire::readReply(message, spec.operation, &error);
-        if (reply && reply->ok && !EchoLinkWire::matches(reply->value, spec.result))
+    for (const EchoLinkWire::OperationRow& entry : EchoLinkWire::operations()) {
+        const auto reply = EchoLinkWire::readReply(message, entry.operation, &error);
+        if (reply && reply->ok && !EchoLinkWire::matches(reply->value, entry.result))
             std::abort();
         if (reply && reply->id < 1)
             std::abort();

@@ -13,14 +13,14 @@ namespace {
 
 constexpr int BlockSamples = 160; // 20 ms, one GSM frame
 
-bool isFile(const QString& spec)
+bool isFile(const QString& device)
 {
-    return spec.startsWith(QLatin1String("file:"));
+    return device.startsWith(QLatin1String("file:"));
 }
 
-QString filePath(const QString& spec)
+QString filePath(const QString& device)
 {
-    return spec.mid(5);
+    return device.mid(5);
 }
 
 // Plays a WAV file from its start each time the node keys, once, as fast as the pacer behind it takes it.
@@ -98,9 +98,9 @@ private:
 class SoundCardMicrophone : public Microphone
 {
 public:
-    explicit SoundCardMicrophone(const QString& spec)
-        : spec_(spec)
-        , io_(spec.toStdString(), 0)
+    explicit SoundCardMicrophone(const QString& device)
+        : device_(device)
+        , io_(device.toStdString(), 0)
     {
     }
 
@@ -109,13 +109,13 @@ public:
     {
         if (io_.open(Async::AudioIO::MODE_RD))
             return true;
-        *error = QStringLiteral("No sound device for the microphone: %1 cannot be opened").arg(spec_);
+        *error = QStringLiteral("No sound device for the microphone: %1 cannot be opened").arg(device_);
         return false;
     }
     void stop() override { io_.close(); }
 
 private:
-    QString spec_;
+    QString device_;
     Async::AudioIO io_;
 };
 
@@ -144,23 +144,23 @@ private:
 class SoundCardSpeaker : public Speaker
 {
 public:
-    explicit SoundCardSpeaker(const QString& spec)
-        : spec_(spec)
-        , io_(spec.toStdString(), 0)
+    explicit SoundCardSpeaker(const QString& device)
+        : device_(device)
+        , io_(device.toStdString(), 0)
     {
     }
     bool open(QString* error)
     {
         if (io_.open(Async::AudioIO::MODE_WR))
             return true;
-        *error = QStringLiteral("No sound device for the received audio: %1 cannot be opened").arg(spec_);
+        *error = QStringLiteral("No sound device for the received audio: %1 cannot be opened").arg(device_);
         return false;
     }
     Async::AudioSink* sink() override { return &io_; }
     void close() override { io_.close(); }
 
 private:
-    QString spec_;
+    QString device_;
     Async::AudioIO io_;
 };
 
@@ -186,10 +186,10 @@ void prepareSoundCards()
 
 } // namespace
 
-std::unique_ptr<Microphone> Microphone::create(const QString& spec, QString* error)
+std::unique_ptr<Microphone> Microphone::create(const QString& device, QString* error)
 {
-    if (isFile(spec)) {
-        auto samples = WavFile::read(filePath(spec), error);
+    if (isFile(device)) {
+        auto samples = WavFile::read(filePath(device), error);
         if (!samples) {
             *error = QStringLiteral("The microphone file cannot be used: %1").arg(*error);
             return nullptr;
@@ -197,19 +197,19 @@ std::unique_ptr<Microphone> Microphone::create(const QString& spec, QString* err
         return std::make_unique<FileMicrophone>(std::move(*samples));
     }
     prepareSoundCards();
-    return std::make_unique<SoundCardMicrophone>(spec);
+    return std::make_unique<SoundCardMicrophone>(device);
 }
 
-std::unique_ptr<Speaker> Speaker::create(const QString& spec, QString* error)
+std::unique_ptr<Speaker> Speaker::create(const QString& device, QString* error)
 {
-    if (isFile(spec)) {
-        auto speaker = std::make_unique<FileSpeaker>(filePath(spec));
+    if (isFile(device)) {
+        auto speaker = std::make_unique<FileSpeaker>(filePath(device));
         if (speaker->open(error))
             return speaker;
         return std::make_unique<NoSpeaker>();
     }
     prepareSoundCards();
-    auto speaker = std::make_unique<SoundCardSpeaker>(spec);
+    auto speaker = std::make_unique<SoundCardSpeaker>(device);
     if (speaker->open(error))
         return speaker;
     return std::make_unique<NoSpeaker>();

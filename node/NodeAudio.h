@@ -23,7 +23,7 @@ public:
     virtual bool start(QString* error) = 0;
     virtual void stop() = 0;
 
-    static std::unique_ptr<Microphone> create(const QString& spec, QString* error);
+    static std::unique_ptr<Microphone> create(const QString& device, QString* error);
 };
 
 class Speaker
@@ -34,7 +34,7 @@ public:
     // Writes out what is buffered (a WAV file gets its final header).
     virtual void close() = 0;
 
-    static std::unique_ptr<Speaker> create(const QString& spec, QString* error);
+    static std::unique_ptr<Speaker> create(const QString& device, QString* error);
 };
 
 // The chains between the two ends and the QSOs, which come and go.

@@ -204,8 +204,8 @@ const QStringList& operationNames()
 {
     static const QStringList names = [] {
         QStringList list;
-        for (const EchoLinkWire::OperationSpec& spec : EchoLinkWire::operations())
-            list.append(spec.name);
+        for (const EchoLinkWire::OperationRow& entry : EchoLinkWire::operations())
+            list.append(entry.name);
         return list;
     }();
     return names;

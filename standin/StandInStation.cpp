@@ -142,13 +142,13 @@ void StandInStation::handleCall(int client, qint64 id, const QString& op, const 
     };
     // A client that calls operations is a session: from now on it hears every event.
     sessions_.insert(client);
-    const EchoLinkWire::OperationSpec* spec = EchoLinkWire::findOperation(op);
-    if (!spec) {
+    const EchoLinkWire::OperationRow* entry = EchoLinkWire::findOperation(op);
+    if (!entry) {
         refuse(client, id, QStringLiteral("Unknown operation %1").arg(op.left(80)));
         return;
     }
-    if (!EchoLinkWire::matches(args, spec->arguments)) {
-        refuse(client, id, QStringLiteral("%1 takes %2").arg(op, EchoLinkWire::describe(spec->arguments)));
+    if (!EchoLinkWire::matches(args, entry->arguments)) {
+        refuse(client, id, QStringLiteral("%1 takes %2").arg(op, EchoLinkWire::describe(entry->arguments)));
         return;
     }
     const Call call { client, id, op, args };
@@ -158,7 +158,7 @@ void StandInStation::handleCall(int client, qint64 id, const QString& op, const 
         refuse(client, id, planned.takeFirst());
         return;
     }
-    (this->*handlers.value(spec->operation))(call);
+    (this->*handlers.value(entry->operation))(call);
 }
 
 void StandInStation::handleControl(int client, qint64 id, const QString& command)
@@ -240,7 +240,7 @@ void StandInStation::refuse(int client, qint64 id, const QString& error)
 
 void StandInStation::raise(EchoLinkWire::Event event, const QJsonArray& args)
 {
-    emit note(QStringLiteral("event %1").arg(EchoLinkWire::spec(event).name));
+    emit note(QStringLiteral("event %1").arg(EchoLinkWire::rowOf(event).name));
     const QByteArray line = EchoLinkWire::encode(EchoLinkWire::event(event, args));
     for (const int client : std::as_const(sessions_))
         emit send(client, line);

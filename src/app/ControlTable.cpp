@@ -5,13 +5,13 @@
 
 namespace {
 
-std::vector<ControlSpec> buildTable()
+std::vector<ControlRow> buildTable()
 {
     auto row = [](const char* name, const char* caption, const char* accessible, const char* description, int tab = 0) {
-        return ControlSpec { QString::fromUtf8(name), QString::fromUtf8(caption), QString::fromUtf8(accessible),
+        return ControlRow { QString::fromUtf8(name), QString::fromUtf8(caption), QString::fromUtf8(accessible),
                              QString::fromUtf8(description), tab };
     };
-    std::vector<ControlSpec> table = {
+    std::vector<ControlRow> table = {
         row("ClockUniversalTime", "", "Universal time", "Clock showing the date and time in UTC"),
         row("ClockLocalTime", "", "Local time", "Clock showing the local date and time"),
         row("lblConnInfo", "", "Connection information", "Callsigns and names of the connected stations"),
@@ -37,7 +37,7 @@ std::vector<ControlSpec> buildTable()
                           QStringLiteral("Connect to the callsign stored in memory %1").arg(n), 6 + n });
     }
     const int afterMemories = 7 + MemoryButtonCount;
-    const std::vector<ControlSpec> rest = {
+    const std::vector<ControlRow> rest = {
         row("cbCheckAway", "Away  F5", "Away", "Answer new stations with the away message. F5", afterMemories),
         row("SpeakCheckBox", "Speak F6", "Speak messages", "Speak received messages. F6", afterMemories + 1),
         row("ButtonAnnounceCheckBox", "Button Speak F7", "Button speak",
@@ -68,32 +68,32 @@ QString memoryButtonName(int number)
     return QStringLiteral("bCall%1").arg(number);
 }
 
-const std::vector<ControlSpec>& controlTable()
+const std::vector<ControlRow>& controlTable()
 {
-    static const std::vector<ControlSpec> table = buildTable();
+    static const std::vector<ControlRow> table = buildTable();
     return table;
 }
 
-const ControlSpec& controlSpec(const QString& objectName)
+const ControlRow& controlRow(const QString& objectName)
 {
-    for (const ControlSpec& spec : controlTable()) {
-        if (spec.objectName == objectName)
-            return spec;
+    for (const ControlRow& control : controlTable()) {
+        if (control.objectName == objectName)
+            return control;
     }
     throw std::out_of_range("no control named " + objectName.toStdString());
 }
 
 std::vector<QString> tabOrder()
 {
-    std::vector<const ControlSpec*> visited;
-    for (const ControlSpec& spec : controlTable()) {
-        if (spec.tabPosition > 0)
-            visited.push_back(&spec);
+    std::vector<const ControlRow*> visited;
+    for (const ControlRow& control : controlTable()) {
+        if (control.tabPosition > 0)
+            visited.push_back(&control);
     }
     std::sort(visited.begin(), visited.end(),
-              [](const ControlSpec* a, const ControlSpec* b) { return a->tabPosition < b->tabPosition; });
+              [](const ControlRow* a, const ControlRow* b) { return a->tabPosition < b->tabPosition; });
     std::vector<QString> names;
-    for (const ControlSpec* spec : visited)
-        names.push_back(spec->objectName);
+    for (const ControlRow* control : visited)
+        names.push_back(control->objectName);
     return names;
 }

@@ -6,7 +6,7 @@
 // One control of the window: its object name, caption, what a screen reader calls it and how it describes
 // it, and its place in the Tab order (0 for a control the Tab key skips). The builder, the screen-reader
 // texts, the Tab order and the tests all read this one table.
-struct ControlSpec
+struct ControlRow
 {
     QString objectName;
     QString caption;
@@ -15,9 +15,9 @@ struct ControlSpec
     int tabPosition = 0;
 };
 
-const std::vector<ControlSpec>& controlTable();
+const std::vector<ControlRow>& controlTable();
 // The row of a control; throws std::out_of_range for a name the table does not hold.
-const ControlSpec& controlSpec(const QString& objectName);
+const ControlRow& controlRow(const QString& objectName);
 // The object names of the controls the Tab key visits, in Tab order.
 std::vector<QString> tabOrder();
 

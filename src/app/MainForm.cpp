@@ -198,10 +198,10 @@ void TmainForm::wireDisplayAndFocus()
     redtStation->viewport()->installEventFilter(this);
     // Every control of the table tells the announcer when it takes the focus; the memory buttons speak for
     // themselves.
-    for (const ControlSpec& spec : controlTable()) {
-        if (spec.objectName.startsWith(QLatin1String("bCall")))
+    for (const ControlRow& control : controlTable()) {
+        if (control.objectName.startsWith(QLatin1String("bCall")))
             continue;
-        if (auto* w = findChild<QWidget*>(spec.objectName))
+        if (auto* w = findChild<QWidget*>(control.objectName))
             w->installEventFilter(this);
     }
 }

@@ -30,7 +30,7 @@ template<class W> W* makeControl(QWidget* parent, const char* name)
 
 QPushButton* makeButton(QWidget* parent, const QString& name)
 {
-    auto* button = new QPushButton(controlSpec(name).caption, parent);
+    auto* button = new QPushButton(controlRow(name).caption, parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
@@ -39,7 +39,7 @@ QPushButton* makeButton(QWidget* parent, const QString& name)
 QCheckBox* makeCheckBox(QWidget* parent, const char* name, bool checked)
 {
     const QString objectName = QString::fromLatin1(name);
-    auto* box = new QCheckBox(controlSpec(objectName).caption, parent);
+    auto* box = new QCheckBox(controlRow(objectName).caption, parent);
     box->setObjectName(objectName);
     box->setChecked(checked);
     return box;
@@ -60,13 +60,13 @@ bool showsChangingText(const QString& objectName)
 QLabel* makeLabel(QWidget* parent, const char* name)
 {
     const QString objectName = QString::fromLatin1(name);
-    const ControlSpec& spec = controlSpec(objectName);
+    const ControlRow& control = controlRow(objectName);
     auto* label = new QLabel(parent);
     label->setObjectName(objectName);
     label->setTextFormat(Qt::PlainText);
     if (showsChangingText(objectName))
-        ScreenReader::readTextOf(label, spec.accessibleName);
-    label->setText(spec.caption);
+        ScreenReader::readTextOf(label, control.accessibleName);
+    label->setText(control.caption);
     return label;
 }
 
@@ -257,13 +257,13 @@ void TmainForm::buildStatusBar()
 
 void TmainForm::describeForScreenReaders()
 {
-    for (const ControlSpec& spec : controlTable()) {
-        auto* widget = findChild<QWidget*>(spec.objectName);
+    for (const ControlRow& control : controlTable()) {
+        auto* widget = findChild<QWidget*>(control.objectName);
         if (!widget)
             continue;
         if (!ScreenReader::readsText(widget))
-            widget->setAccessibleName(spec.accessibleName);
-        widget->setAccessibleDescription(spec.description);
+            widget->setAccessibleName(control.accessibleName);
+        widget->setAccessibleDescription(control.description);
     }
 }
 

@@ -83,10 +83,10 @@ void setError(QString* error, const QString& text)
 
 } // namespace
 
-const QList<OperationSpec>& operations()
+const QList<OperationRow>& operations()
 {
     using enum Type;
-    static const QList<OperationSpec> table {
+    static const QList<OperationRow> table {
         { Operation::Connect1, "Connect1", { Text, Flag }, Nothing, Timeout::ConnectWait },
         { Operation::Disconnect1, "Disconnect1", { Text }, Nothing, Timeout::Call },
         { Operation::DisconnectAll, "DisconnectAll", {}, Nothing, Timeout::Call },
@@ -104,24 +104,24 @@ const QList<OperationSpec>& operations()
     return table;
 }
 
-const OperationSpec& spec(Operation operation)
+const OperationRow& rowOf(Operation operation)
 {
     return operations().at(static_cast<qsizetype>(operation));
 }
 
-const OperationSpec* findOperation(const QString& name)
+const OperationRow* findOperation(const QString& name)
 {
-    for (const OperationSpec& entry : operations()) {
+    for (const OperationRow& entry : operations()) {
         if (entry.name == name)
             return &entry;
     }
     return nullptr;
 }
 
-const QList<EventSpec>& events()
+const QList<EventRow>& events()
 {
     using enum Type;
-    static const QList<EventSpec> table {
+    static const QList<EventRow> table {
         { Event::OnClosing, "OnClosing", {} },
         { Event::OnTX, "OnTX", { Flag } },
         { Event::OnConnected, "OnConnected", { Text, Text, Text } },
@@ -135,14 +135,14 @@ const QList<EventSpec>& events()
     return table;
 }
 
-const EventSpec& spec(Event event)
+const EventRow& rowOf(Event event)
 {
     return events().at(static_cast<qsizetype>(event));
 }
 
-const EventSpec* findEvent(const QString& name)
+const EventRow* findEvent(const QString& name)
 {
-    for (const EventSpec& entry : events()) {
+    for (const EventRow& entry : events()) {
         if (entry.name == name)
             return &entry;
     }
@@ -287,7 +287,7 @@ QJsonObject call(qint64 id, const QString& op, const QJsonArray& args)
 
 QJsonObject call(qint64 id, Operation operation, const QJsonArray& args)
 {
-    return call(id, spec(operation).name, args);
+    return call(id, rowOf(operation).name, args);
 }
 
 QJsonObject reply(qint64 id, const QJsonValue& value)
@@ -307,7 +307,7 @@ QJsonObject event(const QString& name, const QJsonArray& args)
 
 QJsonObject event(Event event, const QJsonArray& args)
 {
-    return EchoLinkWire::event(spec(event).name, args);
+    return EchoLinkWire::event(rowOf(event).name, args);
 }
 
 std::optional<qint64> readId(const QJsonValue& value)
@@ -330,7 +330,7 @@ std::optional<Reply> readReply(const QJsonObject& message, Operation operation, 
     const auto id = readId(message.value(QLatin1String("id")));
     const QJsonValue ok = message.value(QLatin1String("ok"));
     const QJsonValue failureText = message.value(QLatin1String("error"));
-    const OperationSpec& expected = spec(operation);
+    const OperationRow& expected = rowOf(operation);
     if (!id) {
         setError(error, QStringLiteral("the id is not a whole number from 1 up"));
         return std::nullopt;
@@ -358,7 +358,7 @@ std::optional<IncomingEvent> readEvent(const QJsonObject& message, QString* erro
 {
     const QJsonValue name = message.value(QLatin1String("event"));
     const QJsonValue arguments = message.value(QLatin1String("args"));
-    const EventSpec* expected = name.isString() ? findEvent(name.toString()) : nullptr;
+    const EventRow* expected = name.isString() ? findEvent(name.toString()) : nullptr;
     if (!expected) {
         setError(error,
                  name.isString() ? QStringLiteral("unknown event %1").arg(name.toString().left(80))

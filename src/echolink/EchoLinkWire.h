@@ -51,7 +51,7 @@ enum class Operation
     AlarmLogText,
 };
 
-struct OperationSpec
+struct OperationRow
 {
     Operation operation;
     QString name; // as it travels in a call's "op"
@@ -74,7 +74,7 @@ enum class Event
     OnLinkStatusChange,
 };
 
-struct EventSpec
+struct EventRow
 {
     Event event;
     QString name;
@@ -82,14 +82,14 @@ struct EventSpec
 };
 
 // The one table of operations that the socket client, the stand-in and the fakes share.
-const QList<OperationSpec>& operations();
-const OperationSpec& spec(Operation operation);
+const QList<OperationRow>& operations();
+const OperationRow& rowOf(Operation operation);
 // The operation of that wire name, exactly as spelt; nullptr when there is none.
-const OperationSpec* findOperation(const QString& name);
+const OperationRow* findOperation(const QString& name);
 
-const QList<EventSpec>& events();
-const EventSpec& spec(Event event);
-const EventSpec* findEvent(const QString& name);
+const QList<EventRow>& events();
+const EventRow& rowOf(Event event);
+const EventRow* findEvent(const QString& name);
 
 // Whether a value is of the type; Nothing accepts null and absent values only.
 bool matches(const QJsonValue& value, Type type);

@@ -142,7 +142,7 @@ QString SocketSession::AlarmLogText()
 
 int SocketSession::timeoutFor(Operation operation, const QJsonArray& args) const
 {
-    const bool waits = EchoLinkWire::spec(operation).timeout == EchoLinkWire::Timeout::ConnectWait && !args.isEmpty()
+    const bool waits = EchoLinkWire::rowOf(operation).timeout == EchoLinkWire::Timeout::ConnectWait && !args.isEmpty()
         && args.last().toBool();
     return waits ? connectWaitTimeoutMs_ : callTimeoutMs_;
 }
@@ -157,7 +157,7 @@ QJsonValue SocketSession::invoke(Operation operation, const QJsonArray& args)
     send(EchoLinkWire::encode(EchoLinkWire::call(id, operation, args)));
     const EchoLinkWire::Reply reply = awaitReply(deadline, timeoutMs);
     if (!reply.ok) {
-        const QString& op = EchoLinkWire::spec(operation).name;
+        const QString& op = EchoLinkWire::rowOf(operation).name;
         throw EchoLinkError(reply.error.isEmpty() ? QStringLiteral("EchoLink refused %1").arg(op) : reply.error);
     }
     return reply.value;
@@ -270,7 +270,7 @@ EchoLinkWire::Reply SocketSession::awaitReply(const QDeadlineTimer& deadline, in
         if (deadline.hasExpired()) {
             pending_.reset();
             throw EchoLinkError(QStringLiteral("EchoLink did not answer %1 within %2 seconds")
-                                    .arg(EchoLinkWire::spec(operation).name, secondsText(timeoutMs)));
+                                    .arg(EchoLinkWire::rowOf(operation).name, secondsText(timeoutMs)));
         }
         socket_->waitForReadyRead(remainingMs(deadline));
     }
@@ -317,7 +317,7 @@ void SocketSession::takeReply(const QJsonObject& message)
         pending_->reply = std::move(reply);
     else
         pending_->problem = QStringLiteral("EchoLink sent a malformed answer to %1: %2")
-                                .arg(EchoLinkWire::spec(pending_->operation).name, reason);
+                                .arg(EchoLinkWire::rowOf(pending_->operation).name, reason);
 }
 
 // A message we cannot read while a call waits is taken as its answer gone wrong: the call fails now,
@@ -326,7 +326,7 @@ void SocketSession::malformed(const QString& reason)
 {
     if (pending_ && !pending_->reply && !pending_->problem) {
         pending_->problem = QStringLiteral("EchoLink sent a malformed answer to %1: %2")
-                                .arg(EchoLinkWire::spec(pending_->operation).name, reason);
+                                .arg(EchoLinkWire::rowOf(pending_->operation).name, reason);
         return;
     }
     queueDelivery({ std::nullopt, QStringLiteral("EchoLink sent a malformed message: %1").arg(reason) });

@@ -4,6 +4,7 @@
 #include "echolink/SocketSession.h"
 #include "speech/TranscriptVoice.h"
 #include "util/FormFixture.h"
+#include "util/StandIn.h"
 
 #include <QProcess>
 #include <QTest>
@@ -13,17 +14,6 @@ class TestCloseEndToEnd : public QObject
     Q_OBJECT
 private:
     QProcess m_standIn;
-
-    static QString standInPath() { return qEnvironmentVariable("CORVANE_STANDIN"); }
-
-    static QString send(const QString& command)
-    {
-        QProcess p;
-        p.start(standInPath(), { QStringLiteral("--send"), command });
-        if (!p.waitForFinished(10000))
-            return QStringLiteral("<timeout>");
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
 
     static QString readFile(const QString& path)
     {
@@ -56,11 +46,11 @@ private:
 private slots:
     void init()
     {
-        QVERIFY2(!standInPath().isEmpty(), "CORVANE_STANDIN is not set");
+        QVERIFY2(!StandIn::path().isEmpty(), "CORVANE_STANDIN is not set");
         // --verbose: the stand-in logs every call on stderr, readable even after closing ended it.
-        m_standIn.start(standInPath(), { QStringLiteral("--verbose") });
+        m_standIn.start(StandIn::path(), { QStringLiteral("--verbose") });
         QVERIFY(m_standIn.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute(standInPath(), { "--send", "calls" }) == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute(StandIn::path(), { "--send", "calls" }) == 0, 10000);
     }
 
     void cleanup()
@@ -89,7 +79,7 @@ private slots:
     {
         Station s;
         QVERIFY(s.form.isVisible());
-        send(QStringLiteral("close"));
+        StandIn::send(QStringLiteral("close"));
         QTRY_VERIFY_WITH_TIMEOUT(!s.form.isVisible(), 10000);
         QVERIFY(!s.form.startUp().echoLinkAttached());
     }

@@ -2,6 +2,7 @@
 // what is heard and what lands in the settings file. Time for the start-up waits is virtual.
 #include "echolink/SocketSession.h"
 #include "util/FormFixture.h"
+#include "util/StandIn.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -13,17 +14,6 @@ class TestCommandsEndToEnd : public QObject
     Q_OBJECT
 private:
     QProcess m_standIn;
-
-    static QString standInPath() { return qEnvironmentVariable("CORVANE_STANDIN"); }
-
-    static QString send(const QString& command)
-    {
-        QProcess p;
-        p.start(standInPath(), { QStringLiteral("--send"), command });
-        if (!p.waitForFinished(10000))
-            return QStringLiteral("<timeout>");
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
 
     // A window on the stand-in, started up, with its documents in a fresh folder.
     struct Station
@@ -59,10 +49,10 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY2(!standInPath().isEmpty(), "CORVANE_STANDIN is not set");
-        m_standIn.start(standInPath(), {});
+        QVERIFY2(!StandIn::path().isEmpty(), "CORVANE_STANDIN is not set");
+        m_standIn.start(StandIn::path(), {});
         QVERIFY(m_standIn.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute(standInPath(), { "--send", "calls" }) == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute(StandIn::path(), { "--send", "calls" }) == 0, 10000);
     }
 
     void cleanupTestCase()
@@ -80,7 +70,7 @@ private slots:
         s.type(QStringLiteral("/B12 q3ef"));
         QCOMPARE(s.form->memories().caption(12), QStringLiteral(" Q3EF"));
         QCOMPARE(s.voice.texts().constLast(), QStringLiteral(" Added to button 12"));
-        QVERIFY(!send(QStringLiteral("calls")).contains(QStringLiteral("q3ef"), Qt::CaseInsensitive));
+        QVERIFY(!StandIn::send(QStringLiteral("calls")).contains(QStringLiteral("q3ef"), Qt::CaseInsensitive));
     }
 
     void aTypedSaveWritesTheNewCaptionAndAwayMessage()
@@ -101,7 +91,7 @@ private slots:
         QCOMPARE(s.form->memories().caption(7), QStringLiteral("NO CALL"));
         s.voice.spoken.clear();
         s.form->findChild<QPushButton*>(QStringLiteral("bCall7"))->click();
-        const QStringList calls = send(QStringLiteral("calls")).split(u'\n');
+        const QStringList calls = StandIn::send(QStringLiteral("calls")).split(u'\n');
         QVERIFY(!calls.filter(QStringLiteral("Connect1")).filter(QStringLiteral("NO CALL")).isEmpty());
         // The stand-in knows no such station; the refusal is reported as for any connect.
         QVERIFY(s.voice.texts().contains(QStringLiteral("Station NO CALL not found")));
@@ -112,14 +102,14 @@ private slots:
         Station s;
         s.form->memories().setCaption(3, QStringLiteral("Q1AB"));
         s.form->commands().setRemoteEnabled(true);
-        QVERIFY(!send(QStringLiteral("connect Q4RM Remo 10.1.2.4")).isEmpty());
+        QVERIFY(!StandIn::send(QStringLiteral("connect Q4RM Remo 10.1.2.4")).isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(s.form->roster().connectionCount(), 1, 10000);
-        send(QStringLiteral("chat Q4RM>.lb"));
-        QTRY_VERIFY_WITH_TIMEOUT(send(QStringLiteral("calls")).contains(QStringLiteral("Call Button List")), 10000);
-        const QString calls = send(QStringLiteral("calls"));
+        StandIn::send(QStringLiteral("chat Q4RM>.lb"));
+        QTRY_VERIFY_WITH_TIMEOUT(StandIn::send(QStringLiteral("calls")).contains(QStringLiteral("Call Button List")), 10000);
+        const QString calls = StandIn::send(QStringLiteral("calls"));
         QVERIFY(calls.contains(QStringLiteral("B03 = Q1AB")));
         QVERIFY(calls.contains(QStringLiteral("B40 = NO CALL")));
-        send(QStringLiteral("disconnect Q4RM"));
+        StandIn::send(QStringLiteral("disconnect Q4RM"));
         QTRY_COMPARE_WITH_TIMEOUT(s.form->roster().connectionCount(), 0, 10000);
     }
 };

@@ -16,17 +16,17 @@ private slots:
     void everyControlOfTheTableIsBuiltAndNamedForTheScreenReader()
     {
         FormFixture f;
-        for (const ControlSpec& spec : controlTable()) {
-            auto* widget = f.form->findChild<QWidget*>(spec.objectName);
-            QVERIFY2(widget, qPrintable(spec.objectName));
+        for (const ControlRow& control : controlTable()) {
+            auto* widget = f.form->findChild<QWidget*>(control.objectName);
+            QVERIFY2(widget, qPrintable(control.objectName));
             QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
-            QVERIFY2(accessible, qPrintable(spec.objectName));
+            QVERIFY2(accessible, qPrintable(control.objectName));
             // A label whose text changes is read with its text after the fixed name.
             const QString name = accessible->text(QAccessible::Name);
-            QVERIFY2(name == spec.accessibleName || name.startsWith(spec.accessibleName + QStringLiteral(": ")),
+            QVERIFY2(name == control.accessibleName || name.startsWith(control.accessibleName + QStringLiteral(": ")),
                      qPrintable(name));
-            QCOMPARE(accessible->text(QAccessible::Description), spec.description);
-            QVERIFY2(!spec.accessibleName.isEmpty(), qPrintable(spec.objectName));
+            QCOMPARE(accessible->text(QAccessible::Description), control.description);
+            QVERIFY2(!control.accessibleName.isEmpty(), qPrintable(control.objectName));
         }
         QVERIFY(f.form->findChild<QSplitter*>(QStringLiteral("Splitter1")));
     }

@@ -4,6 +4,7 @@
 #include "echolink/SocketSession.h"
 #include "speech/KeyMap.h"
 #include "util/FormFixture.h"
+#include "util/StandIn.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -18,17 +19,6 @@ class TestStandInEndToEnd : public QObject
     Q_OBJECT
 private:
     QProcess m_standIn;
-
-    static QString standInPath() { return qEnvironmentVariable("CORVANE_STANDIN"); }
-
-    static QString send(const QString& command)
-    {
-        QProcess p;
-        p.start(standInPath(), { QStringLiteral("--send"), command });
-        if (!p.waitForFinished(10000))
-            return QStringLiteral("<timeout>");
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
 
     static bool hasRecord(TmainForm& form, const QString& title, const QString& description)
     {
@@ -68,14 +58,14 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY2(!standInPath().isEmpty(), "CORVANE_STANDIN is not set");
+        QVERIFY2(!StandIn::path().isEmpty(), "CORVANE_STANDIN is not set");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("ECHOLINK_STANDIN_CALLSIGN"), QStringLiteral("Q7XYZ"));
         m_standIn.setProcessEnvironment(env);
-        m_standIn.start(standInPath(), {});
+        m_standIn.start(StandIn::path(), {});
         QVERIFY(m_standIn.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(send(QStringLiteral("calls")) != QLatin1String("<timeout>")
-                                     && QProcess::execute(standInPath(), { "--send", "calls" }) == 0,
+        QTRY_VERIFY_WITH_TIMEOUT(StandIn::send(QStringLiteral("calls")) != QLatin1String("<timeout>")
+                                     && QProcess::execute(StandIn::path(), { "--send", "calls" }) == 0,
                                  10000);
     }
 
@@ -101,62 +91,62 @@ private slots:
         QVERIFY(form.startUp().settingsLoaded());
 
         voice.spoken.clear();
-        QVERIFY(!send(QStringLiteral("connect Q1AB \"Jo Smith\" 10.1.2.3")).isEmpty());
+        QVERIFY(!StandIn::send(QStringLiteral("connect Q1AB \"Jo Smith\" 10.1.2.3")).isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(form.roster().connectionCount(), 1, 10000);
         QVERIFY(voice.spoken.contains(FakeVoice::Request { QStringLiteral("Quebec One Alpha Bravo "), 19 }));
         QVERIFY(hasRecord(form, QStringLiteral("Connect"), QStringLiteral("Jo Smith Q1AB")));
 
-        send(QStringLiteral("chat Q1AB>hello, world"));
+        StandIn::send(QStringLiteral("chat Q1AB>hello, world"));
         QTRY_VERIFY_WITH_TIMEOUT(hasRecord(form, QStringLiteral("RxText"), QStringLiteral("Q1AB>hello, world")), 10000);
         QVERIFY(voice.spoken.contains(
             FakeVoice::Request { QStringLiteral("<volume level=\"80\">hello, world</volume>"), 65 }));
 
         form.findChild<QLineEdit*>(QStringLiteral("edtChat"))->setText(QStringLiteral("fine business"));
         QTest::keyClick(form.findChild<QLineEdit*>(QStringLiteral("edtChat")), Qt::Key_Return);
-        QVERIFY(send(QStringLiteral("calls")).contains(QStringLiteral("SendChatText")));
-        QVERIFY(send(QStringLiteral("calls")).contains(QStringLiteral("fine business")));
+        QVERIFY(StandIn::send(QStringLiteral("calls")).contains(QStringLiteral("SendChatText")));
+        QVERIFY(StandIn::send(QStringLiteral("calls")).contains(QStringLiteral("fine business")));
     }
 
     void alarmLogEntriesAreAnnouncedAtTheStationList()
     {
-        send(QStringLiteral("alarmlog-clear"));
+        StandIn::send(QStringLiteral("alarmlog-clear"));
         Window w;
         QTRY_VERIFY_WITH_TIMEOUT(w.form->stations().firstListReceived(), 10000);
         w.voice.spoken.clear();
-        send(QStringLiteral("alarmlog \"12:05 Q1AB on\\r\\n\""));
-        send(QStringLiteral("stationlist"));
+        StandIn::send(QStringLiteral("alarmlog \"12:05 Q1AB on\\r\\n\""));
+        StandIn::send(QStringLiteral("stationlist"));
         const Announcer& announcer = w.form->announcer();
         QTRY_VERIFY_WITH_TIMEOUT(w.spoke(announcer.volumeTagged(QStringLiteral("New Alarm Received")), 65), 10000);
         QVERIFY(w.spoke(announcer.volumeTagged(QStringLiteral("12:05")), 65));
         QVERIFY(w.spoke(announcer.volumeTagged(QStringLiteral("Quebec One Alpha Bravo  on")), 65));
         QCOMPARE(w.form->stations().lastAlarmText(), QStringLiteral("Quebec One Alpha Bravo  on"));
-        send(QStringLiteral("alarmlog-clear"));
+        StandIn::send(QStringLiteral("alarmlog-clear"));
     }
 
     void spaceKeysAndUnkeysTheTransmitter()
     {
         Window w;
-        send(QStringLiteral("connect Q2CD \"Ann Lee\" 10.1.2.4"));
+        StandIn::send(QStringLiteral("connect Q2CD \"Ann Lee\" 10.1.2.4"));
         QTRY_COMPARE_WITH_TIMEOUT(w.form->roster().connectionCount(), 1, 10000);
         w.voice.spoken.clear();
 
         QTest::keyClick(w.chatLine(), Qt::Key_Space);
-        QVERIFY(send(QStringLiteral("calls")).trimmed().endsWith(QStringLiteral("Receiving\nTransmit true")));
+        QVERIFY(StandIn::send(QStringLiteral("calls")).trimmed().endsWith(QStringLiteral("Receiving\nTransmit true")));
         QCOMPARE(w.voice.texts(), QStringList { QStringLiteral("T") });
         QCOMPARE(w.form->windowColor(), WindowColors::Transmit);
 
         w.clock.advance(300);
         QTest::keyClick(w.chatLine(), Qt::Key_Space);
-        QVERIFY(send(QStringLiteral("calls")).trimmed().endsWith(QStringLiteral("Receiving\nTransmit false")));
+        QVERIFY(StandIn::send(QStringLiteral("calls")).trimmed().endsWith(QStringLiteral("Receiving\nTransmit false")));
         QCOMPARE(w.voice.texts(), (QStringList { QStringLiteral("T"), QStringLiteral("R") }));
         QCOMPARE(w.form->windowColor(), WindowColors::Qso);
-        send(QStringLiteral("disconnect Q2CD"));
+        StandIn::send(QStringLiteral("disconnect Q2CD"));
     }
 
     void talkerIsShownInTheLabelAndTheStatusBar()
     {
         Window w;
-        send(QStringLiteral("stationtext *LAKEVIEW*\\r\\n> Q1AB Jo Smith\\r\\nQ2CD Ann Lee\\r\\n"));
+        StandIn::send(QStringLiteral("stationtext *LAKEVIEW*\\r\\n> Q1AB Jo Smith\\r\\nQ2CD Ann Lee\\r\\n"));
         QTRY_COMPARE_WITH_TIMEOUT(w.label("lblTalkingNow"), QStringLiteral(" Station Now Talking    > Q1AB Jo Smith\r"),
                                   10000);
         QCOMPARE(w.label("StatusBarPanel1"), QStringLiteral("Q1AB Jo Smith\r"));

@@ -71,7 +71,7 @@ private slots:
             names.insert(entry.name);
         }
         QCOMPARE(names.size(), 13);
-        QCOMPARE(EchoLinkWire::spec(EchoLinkWire::Operation::AlarmLogText).result, EchoLinkWire::Type::Text);
+        QCOMPARE(EchoLinkWire::rowOf(EchoLinkWire::Operation::AlarmLogText).result, EchoLinkWire::Type::Text);
         QCOMPARE(EchoLinkWire::findOperation("connect1"), nullptr); // names are exact
         for (qsizetype i = 0; i < EchoLinkWire::events().size(); ++i) {
             const auto& entry = EchoLinkWire::events().at(i);

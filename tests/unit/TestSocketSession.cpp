@@ -475,13 +475,13 @@ private slots:
     {
         QTemporaryDir folder;
         QByteArray events;
-        for (const EchoLinkWire::EventSpec& spec : EchoLinkWire::events()) {
+        for (const EchoLinkWire::EventRow& entry : EchoLinkWire::events()) {
             QJsonArray args;
-            for (const EchoLinkWire::Type type : spec.parameters)
+            for (const EchoLinkWire::Type type : entry.parameters)
                 args.append(type == EchoLinkWire::Type::Text       ? QJsonValue("x")
                                 : type == EchoLinkWire::Type::Flag ? QJsonValue(true)
                                                                    : QJsonValue(65535));
-            events += EchoLinkWire::encode(EchoLinkWire::event(spec.event, args));
+            events += EchoLinkWire::encode(EchoLinkWire::event(entry.event, args));
         }
         MisbehavingServer server(folder.path() + "/echolink.sock", [events](const QJsonObject& call) {
             return EchoLinkWire::encode(EchoLinkWire::reply(idOf(call), QJsonValue())) + events;

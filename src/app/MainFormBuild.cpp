@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -69,6 +70,26 @@ QLabel* makeLabel(QWidget* parent, const char* name)
     label->setText(control.caption);
     return label;
 }
+
+// The black bar between the two panes paints itself. A style sheet on the splitter would do the same but
+// would also reach the panes inside it, which then keep the palette they had and ignore every colour scheme.
+class BlackHandle : public QSplitterHandle
+{
+public:
+    using QSplitterHandle::QSplitterHandle;
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::black); }
+};
+
+class PaneSplitter : public QSplitter
+{
+public:
+    using QSplitter::QSplitter;
+
+protected:
+    QSplitterHandle* createHandle() override { return new BlackHandle(orientation(), this); }
+};
 
 void setLabelColors(QLabel* label, const QColor& background, const QColor& text)
 {
@@ -161,9 +182,8 @@ void TmainForm::buildCentre(QWidget* central, QVBoxLayout* layout)
     left->addWidget(TrackBarVolume, 1, Qt::AlignHCenter);
     centre->addLayout(left);
 
-    Splitter1 = new QSplitter(Qt::Horizontal, central);
+    Splitter1 = new PaneSplitter(Qt::Horizontal, central);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background: black; }"));
     Splitter1->setHandleWidth(6);
     redtChat = makeControl<QTextBrowser>(Splitter1, "redtChat");
     redtStation = makeControl<QTextBrowser>(Splitter1, "redtStation");

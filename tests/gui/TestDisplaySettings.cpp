@@ -4,6 +4,7 @@
 #include "speech/ColorSchemes.h"
 #include "speech/DisplaySettings.h"
 #include "util/FormFixture.h"
+#include "util/Pixels.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -48,6 +49,43 @@ struct RecordingDisplay : DisplaySettingsView, Panes
     void clearBothPanes() override { chatLines.clear(), stationLines.clear(); }
 };
 
+// Glyph pixels in exactly the font colour that a line of text at the start-up's size leaves at least; an
+// unreadable control (text in its background's colour, or not repainted) has none.
+constexpr int MinTextPixels = 20;
+constexpr int LabelTolerance = 40;
+
+// The controls of the three groups as the operator sees them in scheme n: each background control painted in
+// the scheme's background, the panes, the away line and the option boxes showing text in their font colours.
+void checkPainted(const FormFixture& f, int n)
+{
+    const ColorSchemes::ColorScheme s = *ColorSchemes::scheme(n);
+    const QColor background = Pixels::fromBgr(s.background);
+    const QColor text = Pixels::fromBgr(s.textFont);
+    const QColor label = Pixels::fromBgr(s.labelFont);
+    for (const QString& name : ColorSchemes::backgroundGroup()) {
+        const QImage shown = Pixels::grab(f.widget(name));
+        QVERIFY2(Pixels::dominant(shown) == background,
+                 qPrintable(QStringLiteral("scheme %1: %2 shows %3, not %4")
+                                .arg(n)
+                                .arg(name, Pixels::dominant(shown).name(), background.name())));
+    }
+    for (const char* name : { "redtChat", "redtStation", "edtAbsent" }) {
+        const int glyphs = Pixels::count(Pixels::grab(f.widget(QLatin1String(name))), text);
+        QVERIFY2(glyphs >= MinTextPixels,
+                 qPrintable(QStringLiteral("scheme %1: %2 has %3 pixels of %4").arg(n).arg(name).arg(glyphs).arg(
+                     text.name())));
+    }
+    for (const char* name : { "cbCheckAway", "SpeakCheckBox", "ButtonAnnounceCheckBox", "KeySpeakCheckBox" }) {
+        // The boxes' captions are small: their nearly covered glyph pixels count too.
+        const int glyphs = Pixels::count(Pixels::grab(f.widget(QLatin1String(name))), label, LabelTolerance);
+        QVERIFY2(glyphs >= MinTextPixels, qPrintable(QStringLiteral("scheme %1: %2 has %3 pixels of %4")
+                                                         .arg(n)
+                                                         .arg(name)
+                                                         .arg(glyphs)
+                                                         .arg(label.name())));
+    }
+}
+
 QString accessibleName(QWidget* widget)
 {
     return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
@@ -85,6 +123,29 @@ private slots:
             QCOMPARE(w->palette().color(role), toColor(s.background));
         }
         QCOMPARE(f.form->display().talkingNowColor(), s.background);
+    }
+
+    // The scheme read from the settings file, painted at start-up; then F10 pressed where the operator is.
+    void everySchemeShowsOnScreenAtStartAndAfterF10_data()
+    {
+        QTest::addColumn<int>("number");
+        for (int n = 0; n < ColorSchemes::SchemeCount; ++n)
+            QTest::addRow("scheme %d", n) << n;
+    }
+    void everySchemeShowsOnScreenAtStartAndAfterF10()
+    {
+        QFETCH(int, number);
+        FormFixture f;
+        f.writeSettings("[Corvane]\r\nKeyboardSpeak=FALSE\r\nColorSetNumber=" + QByteArray::number(number) + "\r\n");
+        QVERIFY(f.startLikeTheProgram());
+        f.clock.advance(4000);
+        QVERIFY(f.form->startUp().settingsLoaded());
+        checkPainted(f, number);
+        if (QTest::currentTestFailed())
+            return;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+        QCOMPARE(f.form->display().colorSetNumber(), ColorSchemes::nextSchemeNumber(number));
+        checkPainted(f, ColorSchemes::nextSchemeNumber(number));
     }
 
     void schemeZeroAfterSixLeavesNothingOfSix()

@@ -2,9 +2,12 @@
 
 // What a control looks like on screen: its pixels as painted, grabbed from the real widget, and counts of
 // the colours in them.
+#include <QApplication>
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QWidget>
 
 namespace Pixels {
@@ -19,6 +22,20 @@ inline QColor fromBgr(quint32 bgr)
 inline QImage grab(QWidget* widget)
 {
     return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The widget as it stands on the screen now: the window's pixels where the widget is, after the pending
+// repaints have run. Unlike grab(), which paints the widget afresh, this shows a control that missed a
+// repaint with its old pixels.
+inline QImage onScreen(QWidget* widget)
+{
+    QApplication::processEvents();
+    QWidget* window = widget->window();
+    const QPoint at = widget->mapTo(window, QPoint(0, 0));
+    return window->screen()
+        ->grabWindow(window->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 // How many pixels have this colour, each of red, green and blue within tolerance of it (0: exactly).

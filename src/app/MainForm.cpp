@@ -20,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -235,6 +236,8 @@ bool TmainForm::filterDisplayAndFocusEvent(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Space && FocusAnnouncer::spaceIsGuarded(watched->objectName()))
             return true;
+        if (auto* button = qobject_cast<QPushButton*>(watched); button && pressOnEnter(button, key))
+            return true;
         bool discarded = false;
         if (event->type() == QEvent::KeyPress && watched == ButtonAnnounceCheckBox && !key->text().isEmpty())
             guarded([&] { discarded = m_focus->ButtonAnnounceCheckBoxKeyPress(key->text().at(0)); });
@@ -255,25 +258,33 @@ void TmainForm::wireMemoryButtons()
     }
 }
 
-// Focus on a memory button announces it; Space never activates one, Enter does.
+// A real move of the focus onto a memory button announces it, not the window coming back to the front;
+// Space never activates one, Enter does.
 bool TmainForm::filterMemoryButtonEvent(QPushButton* button, QEvent* event)
 {
     const int n = button->property("memory").toInt();
     if (event->type() == QEvent::FocusIn) {
-        guarded([&] { m_memories->bCallEnter(n); });
+        if (!m_focusMovesQuietly && FocusAnnouncer::focusReallyMoved(static_cast<QFocusEvent*>(event)->reason()))
+            guarded([&] { m_memories->bCallEnter(n); });
         return false;
     }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (MemoryPanel::bCall1KeyDown(key) == 0)
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (MemoryPanel::bCall1KeyDown(key->key()) == 0)
         return true;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (event->type() == QEvent::KeyPress)
-            button->click();
-        return true;
-    }
-    return false;
+    return pressOnEnter(button, key);
+}
+
+// Enter presses the focused button as a click does, once however long it is held. The buttons are no dialog's
+// default buttons, so Qt itself would let Enter pass them by.
+bool TmainForm::pressOnEnter(QPushButton* button, QKeyEvent* key)
+{
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    if (key->type() == QEvent::KeyPress && !key->isAutoRepeat())
+        button->click();
+    return true;
 }
 
 void TmainForm::wireTimers()
@@ -358,6 +369,17 @@ bool TmainForm::eventFilter(QObject* watched, QEvent* event)
             guarded([&] { m_options->TrackBarVolumeKeyUp(key->key(), TrackBarVolume->value()); });
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// The first keys typed go into the chat line, whatever the start-up did with the focus before the window showed.
+// The window is not active yet, so the chat line takes the focus silently when it is.
+void TmainForm::showEvent(QShowEvent* event)
+{
+    if (!m_shownBefore && !event->spontaneous()) {
+        m_shownBefore = true;
+        edtChat->setFocus(Qt::OtherFocusReason);
+    }
+    QMainWindow::showEvent(event);
 }
 
 void TmainForm::closeEvent(QCloseEvent* event)

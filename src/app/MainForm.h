@@ -116,6 +116,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -207,6 +208,7 @@ private:
     QCheckBox* optionBox(Box box) const;
     void wireMemoryButtons();
     bool filterMemoryButtonEvent(QPushButton* button, QEvent* event);
+    static bool pressOnEnter(QPushButton* button, class QKeyEvent* key);
 
     void buildControls();
     void buildTopRow(QWidget* central, class QVBoxLayout* layout);
@@ -293,4 +295,5 @@ private:
     quint32 m_color = 0;
     bool m_keyPreview = false;
     bool m_focusMovesQuietly = false;
+    bool m_shownBefore = false;
 };

@@ -488,6 +488,20 @@ QString TmainForm::chatLineText() const
     return edtChat->text();
 }
 
+bool TmainForm::chatLineInUse() const
+{
+    return m_chatLine->holdsOperatorText();
+}
+
+QString TmainForm::focusedControlName() const
+{
+    QWidget* focused = focusWidget();
+    if (!focused)
+        return windowTitle();
+    const QString name = focused->accessibleName();
+    return name.isEmpty() ? focused->objectName() : name;
+}
+
 void TmainForm::clearChatLine()
 {
     edtChat->clear();

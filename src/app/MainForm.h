@@ -129,6 +129,8 @@ private:
     void focusButton(Button button) override;
     void focusChatLine() override;
     QString chatLineText() const override;
+    bool chatLineInUse() const override;
+    QString focusedControlName() const override;
     void clearChatLine() override;
     void bringToFront() override;
     void clearTalker() override;

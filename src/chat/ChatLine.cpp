@@ -32,12 +32,19 @@ void ChatLine::connectTo(const QString& text)
     m_parts.panes.AppendChatLine(m_parts.roster.myCallsign() + QStringLiteral(">Connecting To: ") + text);
     try {
         m_parts.session.Connect1(text.toUpper(), true);
+        m_connectRequest = text;
     } catch (const EchoLinkError& e) {
         m_parts.panes.AppendChatLine(QStringLiteral(">") + e.message());
         m_parts.view.clearChatLine();
         m_parts.announcer.SpeakToMeNow(e.message());
         m_parts.view.focusChatLine();
     }
+}
+
+bool ChatLine::holdsOperatorText() const
+{
+    const QString text = m_parts.view.chatLineText();
+    return !text.isEmpty() && text != m_connectRequest;
 }
 
 void ChatLine::edtChatKeyPress(const QString& key)

@@ -27,6 +27,7 @@
 #include <QSplitter>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -382,18 +383,11 @@ void TmainForm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
 }
 
+// A close always ends the program: an error in the close sequence is reported, and the window still goes.
 void TmainForm::closeEvent(QCloseEvent* event)
 {
-    bool completed = false;
-    guarded([&] {
-        m_shutDown->FormClose();
-        completed = true;
-    });
-    // A close sequence stopped by an error leaves the window open, so the next close runs it again.
-    if (completed)
-        event->accept();
-    else
-        event->ignore();
+    guarded([this] { m_shutDown->FormClose(); });
+    event->accept();
 }
 
 Panes& TmainForm::panes()
@@ -415,7 +409,7 @@ void TmainForm::showStationCount(const QString& count)
 
 void TmainForm::showConnectionInfo(const QString& info)
 {
-    ScreenReader::showText(lblConnInfo, ChatPanes::shownPart(info));
+    ScreenReader::showText(lblConnInfo, ChatPanes::shownPart(info, ChatPanes::Rest::NotShown));
 }
 
 void TmainForm::showLookUpPath(const QString& path)
@@ -539,12 +533,12 @@ void TmainForm::showTalker(const QString& caption)
     QPalette palette = lblTalkingNow->palette();
     palette.setColor(QPalette::Window, toColor(WindowColors::Transmit));
     lblTalkingNow->setPalette(palette);
-    ScreenReader::showText(lblTalkingNow, ChatPanes::shownPart(caption));
+    ScreenReader::showText(lblTalkingNow, ChatPanes::shownPart(caption, ChatPanes::Rest::NotShown));
 }
 
 void TmainForm::showStatusTalker(const QString& text)
 {
-    ScreenReader::showText(StatusBarPanel1, ChatPanes::shownPart(text));
+    ScreenReader::showText(StatusBarPanel1, ChatPanes::shownPart(text, ChatPanes::Rest::NotShown));
 }
 
 void TmainForm::showStationPaneEnd()
@@ -713,6 +707,20 @@ void TmainForm::setFontSizeRange(int minimum, int maximum)
 {
     btnUpDown->setMaximum(maximum);
     btnUpDown->setMinimum(minimum);
+}
+
+void TmainForm::restoreSavedSize()
+{
+    const QSize frame = frameGeometry().size() - size();
+    QSize wanted = size();
+    if (m_savedSize.width() >= 0)
+        wanted.setWidth(m_savedSize.width() - frame.width());
+    if (m_savedSize.height() >= 0)
+        wanted.setHeight(m_savedSize.height() - frame.height());
+    // The minimum as the fonts now make it, not as it was before the start-up changed them.
+    centralWidget()->layout()->activate();
+    layout()->activate();
+    resize(wanted.expandedTo(minimumSize()));
 }
 
 void TmainForm::closeWindow()

@@ -167,6 +167,9 @@ private:
     void enableKeyPreview() override;
     void showVolumeLevel(int level) override;
     void setFontSizeRange(int minimum, int maximum) override;
+    void restoreSavedSize() override;
+    // Width and Height from the settings: the frame's size, as saved. Empty until the settings are read.
+    QSize m_savedSize;
     // ShutDownView
     void closeWindow() override;
     // KeyboardMapView (MainFormKeys.cpp)

@@ -242,6 +242,10 @@ void TmainForm::buildBottomRow(QWidget* central, QVBoxLayout* layout)
     TxTimeFill = makeControl<QProgressBar>(central, "TxTimeFill");
     TxTimeFill->setRange(0, 100);
     TxTimeFill->setValue(0);
+    // The bar keeps its place while hidden, so that its coming and going never changes the window's width.
+    QSizePolicy keepPlace = TxTimeFill->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    TxTimeFill->setSizePolicy(keepPlace);
     SpeechEnableCheckBox = makeCheckBox(central, "SpeechEnableCheckBox", true);
     FocusToFrontCheckBox = makeCheckBox(central, "FocusToFrontCheckBox", true);
     // The look-up link is the one label that is rich text: Corvane writes its markup itself, with the callsign
@@ -256,6 +260,10 @@ void TmainForm::buildBottomRow(QWidget* central, QVBoxLayout* layout)
     bold.setUnderline(true);
     QRZLinkLabel->setFont(bold);
     showLookUpPath(QStringLiteral("/db/"));
+    // The address grows by the callsign of each station that connects. The label keeps room for a node's
+    // callsign ("Q0QQQQ-L") and never widens the window beyond that: the window keeps the operator's width.
+    QRZLinkLabel->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(m_lookUpAddress + QStringLiteral("Q0QQQQ-L")));
+    QRZLinkLabel->setSizePolicy(QSizePolicy::Ignored, QRZLinkLabel->sizePolicy().verticalPolicy());
     Button2 = makeButton(central, QStringLiteral("Button2"));
     for (QWidget* w :
          std::initializer_list<QWidget*> { btnUpDown, lblFontSize, Button1, btnChatClear, TxTimeFill,

@@ -43,6 +43,11 @@ QByteArray linesOf(const ChatLog& log, std::size_t first = 0)
     return bytes;
 }
 
+QByteArray lineOf(const QString& time, const QString& title, const QString& description)
+{
+    return ChatLogFormat::formatLine({ time, title, description, LogSeverity::Information });
+}
+
 ino_t inodeOf(const QString& path)
 {
     using FileStatus = struct stat;
@@ -395,7 +400,10 @@ void TestChatLog::fullDisk_recordsWaitAndAreWrittenInOrderWhenRoomReturns()
 
     QVERIFY(QFile::remove(file)); // room again
     QCOMPARE(log.writePending(), Status::Recovered);
-    QCOMPARE(readAll(file), linesOf(log, 1));
+    QByteArray held = lineOf("10:00:01", "RxText", "Q1AB>one");
+    for (int i = 2; i <= 100; ++i)
+        held += lineOf("10:00:02", "RxText", QStringLiteral("Q1AB>%1").arg(i));
+    QCOMPARE(readAll(file), held);
     QCOMPARE(log.writePending(), Status::Written);
 }
 
@@ -429,16 +437,16 @@ void TestChatLog::fileChangedByOthers_isLeftAsTheyLeftIt()
 
     writeAll(file, "[x]Information>truncated by someone>\r\n");
     log.add("10:00:02", "Disconnect", "Q1AB");
-    QCOMPARE(readAll(file), "[x]Information>truncated by someone>\r\n" + linesOf(log, 2));
+    QCOMPARE(readAll(file), "[x]Information>truncated by someone>\r\n" + lineOf("10:00:02", "Disconnect", "Q1AB"));
 
     appendTo(file, "[y]Informa");
     const QByteArray before = readAll(file);
     log.add("10:00:03", "RxText", "Q2CD>there");
-    QCOMPARE(readAll(file), before + "\r\n" + linesOf(log, 3));
+    QCOMPARE(readAll(file), before + "\r\n" + lineOf("10:00:03", "RxText", "Q2CD>there"));
 
     QVERIFY(QFile::remove(file));
     log.add("10:00:04", "Log Closed", "Corvane Closing");
-    QCOMPARE(readAll(file), linesOf(log, 4));
+    QCOMPARE(readAll(file), lineOf("10:00:04", "Log Closed", "Corvane Closing"));
 }
 
 void TestChatLog::autoSaveOff_writesNothingUntilSwitchedOn()

@@ -1,0 +1,412 @@
+#include "chat/ChatLogIndex.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+using FileStatus = struct stat;
+
+constexpr qsizetype scanChunkBytes = 1 << 20;
+// A block of records whose lines together are larger than this is read record by record.
+constexpr qint64 blockReadLimit = 4 << 20;
+// How many bytes before the indexed end are compared on each refresh, to notice a file rewritten in place.
+constexpr qint64 checkedBytes = 32;
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Reads count bytes at offset, as many as the file still holds; returns the number read, or -1.
+qint64 readAt(int fd, char* data, qint64 count, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(fd, data + done, static_cast<size_t>(count - done), offset + done);
+        if (got > 0) {
+            done += got;
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return done > 0 ? done : -1;
+        break;
+    }
+    return done;
+}
+
+qsizetype lineEndIn(const char* data, qsizetype size)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        if (data[i] == '\r' || data[i] == '\n')
+            return i;
+    }
+    return size;
+}
+
+std::optional<ChatLogRecord> recordOfLine(QByteArrayView line)
+{
+    return ChatLogFormat::parseLine(ChatLogFormat::decodeLine(line));
+}
+
+} // namespace
+
+// The reading rules, byte by byte, for the line being scanned: a record needs a "[" and then a "]"; its severity
+// is named by the bytes from there to the first ">" (or to the line end).
+struct ChatLogIndex::LineScan
+{
+    enum Phase
+    {
+        SeekOpen,
+        SeekClose,
+        InName,
+        SeekEnd
+    };
+    Phase phase = SeekOpen;
+    bool isRecord = false;
+    char name[8] {};
+    int nameLength = 0; // beyond sizeof name, no known name matches
+
+    LogSeverity severity() const
+    {
+        const QByteArrayView text(name, std::min<int>(nameLength, static_cast<int>(sizeof name)));
+        if (nameLength == 5 && text == "Error")
+            return LogSeverity::Error;
+        if (nameLength == 7 && text == "Warning")
+            return LogSeverity::Warning;
+        return LogSeverity::Information;
+    }
+};
+
+ChatLogIndex::ChatLogIndex(const QString& path)
+    : m_path(path)
+{
+}
+
+ChatLogIndex::~ChatLogIndex()
+{
+    closeFile();
+}
+
+ChatLogIndex::ChatLogIndex(ChatLogIndex&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+ChatLogIndex& ChatLogIndex::operator=(ChatLogIndex&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    closeFile();
+    m_path = std::move(other.m_path);
+    m_fd = std::exchange(other.m_fd, -1);
+    m_device = other.m_device;
+    m_inode = other.m_inode;
+    m_low = std::move(other.m_low);
+    m_wraps = std::move(other.m_wraps);
+    m_errors = std::move(other.m_errors);
+    m_warnings = std::move(other.m_warnings);
+    m_completeEnd = std::exchange(other.m_completeEnd, 0);
+    m_scannedEnd = std::exchange(other.m_scannedEnd, 0);
+    m_tailCounted = std::exchange(other.m_tailCounted, false);
+    m_lastBytes = std::move(other.m_lastBytes);
+    m_error = std::move(other.m_error);
+    return *this;
+}
+
+ChatLogIndex ChatLogIndex::build(const QString& path)
+{
+    ChatLogIndex index(path);
+    index.refresh();
+    return index;
+}
+
+ChatLogIndex::Change ChatLogIndex::refresh()
+{
+    if (m_path.isEmpty())
+        return Change::None;
+    const QByteArray name = QFile::encodeName(m_path);
+    FileStatus byName {};
+    if (::stat(name.constData(), &byName) != 0) {
+        const int reason = errno;
+        const bool hadSome = m_fd >= 0 || !m_low.empty();
+        reset();
+        if (reason == ENOENT)
+            return hadSome ? Change::Removed : Change::None;
+        m_error = systemError(reason);
+        return Change::Unreadable;
+    }
+    if (!S_ISREG(byName.st_mode)) {
+        // A pipe or a device in the log's place would block or never end.
+        reset();
+        m_error = QStringLiteral("it is not a regular file");
+        return Change::Unreadable;
+    }
+    Change change = Change::None;
+    if (m_fd >= 0) {
+        if (byName.st_dev != m_device || byName.st_ino != m_inode)
+            change = Change::Replaced;
+        else if (byName.st_size < m_scannedEnd)
+            change = Change::Shortened;
+        else if (!stillHoldsIndexedBytes())
+            change = Change::Replaced;
+        if (change != Change::None)
+            reset();
+    }
+    if (m_fd < 0 && !openFile())
+        return Change::Unreadable;
+    const std::size_t countBefore = recordCount();
+    const qint64 endBefore = m_scannedEnd;
+    scanFrom(m_completeEnd);
+    if (change == Change::None && (recordCount() != countBefore || m_scannedEnd != endBefore))
+        change = Change::Grew;
+    return change;
+}
+
+void ChatLogIndex::reset()
+{
+    closeFile();
+    std::vector<std::uint32_t>().swap(m_low);
+    std::vector<std::uint32_t>().swap(m_wraps);
+    std::vector<std::uint32_t>().swap(m_errors);
+    std::vector<std::uint32_t>().swap(m_warnings);
+    m_completeEnd = 0;
+    m_scannedEnd = 0;
+    m_tailCounted = false;
+    m_lastBytes.clear();
+    m_error.clear();
+}
+
+bool ChatLogIndex::openFile()
+{
+    const QByteArray name = QFile::encodeName(m_path);
+    // Non-blocking, so that a pipe put in the file's place between the look-up and the open cannot hang.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        m_error = systemError(errno);
+        return false;
+    }
+    FileStatus status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        m_error = QStringLiteral("it is not a regular file");
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_device = status.st_dev;
+    m_inode = status.st_ino;
+    m_error.clear();
+    return true;
+}
+
+void ChatLogIndex::closeFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+void ChatLogIndex::addRecord(qint64 offset, LogSeverity severity)
+{
+    const auto high = static_cast<std::size_t>(static_cast<quint64>(offset) >> 32);
+    while (m_wraps.size() < high)
+        m_wraps.push_back(static_cast<std::uint32_t>(m_low.size()));
+    const auto number = static_cast<std::uint32_t>(m_low.size());
+    m_low.push_back(static_cast<std::uint32_t>(offset));
+    if (severity == LogSeverity::Error)
+        m_errors.push_back(number);
+    else if (severity == LogSeverity::Warning)
+        m_warnings.push_back(number);
+}
+
+void ChatLogIndex::dropTail()
+{
+    if (!m_tailCounted)
+        return;
+    m_tailCounted = false;
+    const auto number = static_cast<std::uint32_t>(m_low.size() - 1);
+    m_low.pop_back();
+    while (!m_wraps.empty() && m_wraps.back() >= m_low.size())
+        m_wraps.pop_back();
+    if (!m_errors.empty() && m_errors.back() == number)
+        m_errors.pop_back();
+    if (!m_warnings.empty() && m_warnings.back() == number)
+        m_warnings.pop_back();
+}
+
+qint64 ChatLogIndex::offsetOf(std::size_t record) const
+{
+    if (record >= m_low.size())
+        return m_scannedEnd;
+    const auto high = static_cast<quint64>(std::upper_bound(m_wraps.begin(), m_wraps.end(), record) - m_wraps.begin());
+    return static_cast<qint64>((high << 32) | m_low[record]);
+}
+
+void ChatLogIndex::scanFrom(qint64 start)
+{
+    // Records do not fit a table's int rows beyond this; a file that holds more is indexed up to there.
+    constexpr std::size_t maxRecords = 0x7FFFFFFF;
+    dropTail();
+    QByteArray chunk(scanChunkBytes, Qt::Uninitialized);
+    LineScan line;
+    qint64 lineStart = start;
+    qint64 position = start;
+    for (;;) {
+        const qint64 got = readAt(m_fd, chunk.data(), chunk.size(), position);
+        if (got <= 0)
+            break;
+        const char* data = chunk.constData();
+        const auto size = static_cast<qsizetype>(got);
+        // The next CR and the next LF at or after i; looked up again only once i has passed them.
+        qsizetype nextCr = -1, nextLf = -1;
+        qsizetype i = 0;
+        while (i < size) {
+            qsizetype end = -1;
+            if (line.phase == LineScan::SeekEnd) {
+                if (nextCr < i) {
+                    const void* found = std::memchr(data + i, '\r', static_cast<size_t>(size - i));
+                    nextCr = found ? static_cast<const char*>(found) - data : size;
+                }
+                if (nextLf < i) {
+                    const void* found = std::memchr(data + i, '\n', static_cast<size_t>(size - i));
+                    nextLf = found ? static_cast<const char*>(found) - data : size;
+                }
+                end = std::min(nextCr, nextLf);
+                if (end == size) {
+                    i = size;
+                    continue;
+                }
+            } else {
+                const char c = data[i];
+                if (c == '\r' || c == '\n') {
+                    end = i;
+                } else {
+                    if (line.phase == LineScan::SeekOpen) {
+                        if (c == '[')
+                            line.phase = LineScan::SeekClose;
+                    } else if (line.phase == LineScan::SeekClose) {
+                        if (c == ']') {
+                            line.isRecord = true;
+                            line.phase = LineScan::InName;
+                        }
+                    } else if (c == '>') {
+                        line.phase = LineScan::SeekEnd;
+                    } else {
+                        if (line.nameLength < static_cast<int>(sizeof line.name))
+                            line.name[line.nameLength] = c;
+                        line.nameLength = std::min(line.nameLength + 1, static_cast<int>(sizeof line.name) + 1);
+                    }
+                    ++i;
+                    continue;
+                }
+            }
+            if (line.isRecord && m_low.size() < maxRecords)
+                addRecord(lineStart, line.severity());
+            line = LineScan();
+            lineStart = position + end + 1;
+            i = end + 1;
+        }
+        position += got;
+    }
+    m_completeEnd = lineStart;
+    m_scannedEnd = position;
+    if (line.isRecord && m_low.size() < maxRecords) {
+        addRecord(lineStart, line.severity());
+        m_tailCounted = true;
+    }
+    rememberLastBytes();
+}
+
+void ChatLogIndex::rememberLastBytes()
+{
+    // The first and the last bytes of the complete lines: a file rewritten in place (an editor saving over it)
+    // almost always changes one of them, while an append never does.
+    const qint64 head = std::min(m_completeEnd, checkedBytes);
+    const qint64 tailFrom = std::max(head, m_completeEnd - checkedBytes);
+    m_lastBytes.resize(head + (m_completeEnd - tailFrom));
+    if (m_lastBytes.isEmpty())
+        return;
+    if (readAt(m_fd, m_lastBytes.data(), head, 0) != head
+        || readAt(m_fd, m_lastBytes.data() + head, m_completeEnd - tailFrom, tailFrom) != m_completeEnd - tailFrom)
+        m_lastBytes.clear();
+}
+
+bool ChatLogIndex::stillHoldsIndexedBytes()
+{
+    if (m_lastBytes.isEmpty())
+        return true;
+    const QByteArray before = std::exchange(m_lastBytes, QByteArray());
+    rememberLastBytes();
+    return m_lastBytes == before;
+}
+
+bool ChatLogIndex::readLineAt(qint64 offset, qint64 limit, QByteArray* line) const
+{
+    qint64 want = std::min<qint64>(4096, limit - offset);
+    for (;;) {
+        line->resize(want);
+        const qint64 got = readAt(m_fd, line->data(), want, offset);
+        if (got <= 0) {
+            line->clear();
+            return false;
+        }
+        const qsizetype end = lineEndIn(line->constData(), static_cast<qsizetype>(got));
+        if (end < got || got < want || want >= limit - offset) {
+            line->resize(end);
+            return true;
+        }
+        want = std::min<qint64>(want * 2, limit - offset);
+    }
+}
+
+std::vector<ChatLogRecord> ChatLogIndex::read(std::size_t first, std::size_t count, bool* complete) const
+{
+    std::vector<ChatLogRecord> records;
+    bool allThere = true;
+    if (first < recordCount()) {
+        count = std::min(count, recordCount() - first);
+        records.resize(count);
+        const qint64 start = offsetOf(first);
+        const qint64 end = offsetOf(first + count);
+        if (m_fd < 0) {
+            allThere = false;
+        } else if (end - start <= blockReadLimit) {
+            QByteArray block(end - start, Qt::Uninitialized);
+            const qint64 got = std::max<qint64>(0, readAt(m_fd, block.data(), block.size(), start));
+            for (std::size_t k = 0; k < count; ++k) {
+                const qint64 from = offsetOf(first + k) - start;
+                std::optional<ChatLogRecord> record;
+                if (from < got) {
+                    const char* data = block.constData() + from;
+                    record = recordOfLine(QByteArrayView(data, lineEndIn(data, static_cast<qsizetype>(got - from))));
+                }
+                if (record)
+                    records[k] = std::move(*record);
+                else
+                    allThere = false;
+            }
+        } else {
+            QByteArray line;
+            for (std::size_t k = 0; k < count; ++k) {
+                std::optional<ChatLogRecord> record;
+                if (readLineAt(offsetOf(first + k), offsetOf(first + k + 1), &line))
+                    record = recordOfLine(line);
+                if (record)
+                    records[k] = std::move(*record);
+                else
+                    allThere = false;
+            }
+        }
+    }
+    if (complete)
+        *complete = allThere;
+    return records;
+}

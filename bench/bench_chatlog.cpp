@@ -1,5 +1,5 @@
 // Chat log costs: one entry on a small and a large log (against a plain append of the same bytes, and against
-// rewriting the whole file as an entry once did), and loading a large log against reading the same file raw.
+// rewriting the whole file as an entry once did), and decoding or indexing a large log against reading it raw.
 #include "chat/ChatLog.h"
 #include "chat/ChatLogViewer.h"
 

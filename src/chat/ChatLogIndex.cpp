@@ -265,49 +265,49 @@ void ChatLogIndex::scanFrom(qint64 start)
             break;
         const char* data = chunk.constData();
         const auto size = static_cast<qsizetype>(got);
-        // The next CR and the next LF at or after i; looked up again only once i has passed them.
+        const auto find = [data](char c, qsizetype from, qsizetype to) -> qsizetype {
+            const void* found = std::memchr(data + from, c, static_cast<size_t>(to - from));
+            return found ? static_cast<const char*>(found) - data : -1;
+        };
+        // The next CR and the next LF at or after i (size when there is none); looked up again only once passed.
         qsizetype nextCr = -1, nextLf = -1;
         qsizetype i = 0;
         while (i < size) {
-            qsizetype end = -1;
-            if (line.phase == LineScan::SeekEnd) {
-                if (nextCr < i) {
-                    const void* found = std::memchr(data + i, '\r', static_cast<size_t>(size - i));
-                    nextCr = found ? static_cast<const char*>(found) - data : size;
-                }
-                if (nextLf < i) {
-                    const void* found = std::memchr(data + i, '\n', static_cast<size_t>(size - i));
-                    nextLf = found ? static_cast<const char*>(found) - data : size;
-                }
-                end = std::min(nextCr, nextLf);
-                if (end == size) {
-                    i = size;
+            if (nextCr < i) {
+                const qsizetype found = find('\r', i, size);
+                nextCr = found < 0 ? size : found;
+            }
+            if (nextLf < i) {
+                const qsizetype found = find('\n', i, size);
+                nextLf = found < 0 ? size : found;
+            }
+            const qsizetype end = std::min(nextCr, nextLf);
+            // Each step looks for what ends the current phase, but never past the line's end.
+            if (line.phase == LineScan::SeekOpen || line.phase == LineScan::SeekClose) {
+                const bool open = line.phase == LineScan::SeekOpen;
+                const qsizetype found = find(open ? '[' : ']', i, end);
+                if (found >= 0) {
+                    line.phase = open ? LineScan::SeekClose : LineScan::InName;
+                    line.isRecord = !open;
+                    i = found + 1;
                     continue;
                 }
-            } else {
-                const char c = data[i];
-                if (c == '\r' || c == '\n') {
-                    end = i;
-                } else {
-                    if (line.phase == LineScan::SeekOpen) {
-                        if (c == '[')
-                            line.phase = LineScan::SeekClose;
-                    } else if (line.phase == LineScan::SeekClose) {
-                        if (c == ']') {
-                            line.isRecord = true;
-                            line.phase = LineScan::InName;
-                        }
-                    } else if (c == '>') {
-                        line.phase = LineScan::SeekEnd;
-                    } else {
-                        if (line.nameLength < static_cast<int>(sizeof line.name))
-                            line.name[line.nameLength] = c;
-                        line.nameLength = std::min(line.nameLength + 1, static_cast<int>(sizeof line.name) + 1);
-                    }
-                    ++i;
+            } else if (line.phase == LineScan::InName) {
+                const qsizetype found = find('>', i, end);
+                const qsizetype nameEnd = found >= 0 ? found : end;
+                const int room = static_cast<int>(sizeof line.name) - std::min(line.nameLength, int(sizeof line.name));
+                const auto copied = static_cast<int>(std::min<qsizetype>(nameEnd - i, room));
+                std::memcpy(line.name + (sizeof line.name - room), data + i, static_cast<size_t>(copied));
+                line.nameLength = static_cast<int>(
+                    std::min<qsizetype>(line.nameLength + (nameEnd - i), static_cast<qsizetype>(sizeof line.name) + 1));
+                if (found >= 0) {
+                    line.phase = LineScan::SeekEnd;
+                    i = found + 1;
                     continue;
                 }
             }
+            if (end == size)
+                break; // the line goes on in the next chunk
             if (line.isRecord && m_low.size() < maxRecords)
                 addRecord(lineStart, line.severity());
             line = LineScan();

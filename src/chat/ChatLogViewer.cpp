@@ -117,6 +117,12 @@ void ChatLogViewer::showNotice(ChatLogIndex::Change change)
 void ChatLogViewer::buildTable()
 {
     m_table = new QTableView(this);
+    // Every row the same height and no measuring of contents: the view then costs the same for ten rows or a
+    // million. Set before the model comes, so the rows' heights are laid out once, not laid out and then redone.
+    QHeaderView* rows = m_table->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().lineSpacing() + 6);
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -125,12 +131,6 @@ void ChatLogViewer::buildTable()
     m_table->setTabKeyNavigation(false);
     m_table->setWordWrap(false);
     m_table->setAlternatingRowColors(true);
-    // Every row the same height and no measuring of contents: the view then costs the same for ten rows or a
-    // million.
-    QHeaderView* rows = m_table->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().lineSpacing() + 6);
     QHeaderView* columns = m_table->horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setStretchLastSection(true);

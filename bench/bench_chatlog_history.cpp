@@ -148,8 +148,7 @@ void indexAgainstRead(const QString& path)
     const double read = bestOf(3, [&] {
         const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
         QByteArray buffer(1 << 20, Qt::Uninitialized);
-        while (::read(fd, buffer.data(), static_cast<size_t>(buffer.size())) > 0) {
-        }
+        while (::read(fd, buffer.data(), static_cast<size_t>(buffer.size())) > 0) { }
         ::close(fd);
     });
     std::size_t records = 0;

@@ -14,8 +14,8 @@
 //
 // The file may change under the program. refresh() tells what happened: it grew (only the new bytes are read), it
 // was shortened, replaced (another file under the name, or its first or last indexed bytes rewritten in place) or
-// removed; in those cases the index starts again from what the name now holds. Reading a record that is no longer there gives
-// nothing, never a crash: the file is read with plain reads, never mapped.
+// removed; in those cases the index starts again from what the name now holds. Reading a record that is no longer there
+// gives nothing, never a crash: the file is read with plain reads, never mapped.
 
 #include "chat/ChatLogFormat.h"
 

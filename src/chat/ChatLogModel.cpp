@@ -55,8 +55,8 @@ ChatLogModel::Listing ChatLogModel::listing() const
             result.pendingListed.push_back(static_cast<std::uint32_t>(i));
     }
     const std::size_t file = m_filter == LogSeverity::Information ? m_index.recordCount() : result.listed.size();
-    result.rows = static_cast<int>(
-        std::min<std::size_t>(file + result.pendingListed.size(), std::numeric_limits<int>::max()));
+    result.rows
+        = static_cast<int>(std::min<std::size_t>(file + result.pendingListed.size(), std::numeric_limits<int>::max()));
     return result;
 }
 
@@ -100,8 +100,8 @@ ChatLogIndex::Change ChatLogModel::refresh()
     } else {
         apply(std::move(next));
     }
-    const int firstChanged = static_cast<int>(std::min<std::size_t>(oldFileRows == 0 ? 0 : oldFileRows - 1,
-                                                                    static_cast<std::size_t>(oldRows)));
+    const int firstChanged = static_cast<int>(
+        std::min<std::size_t>(oldFileRows == 0 ? 0 : oldFileRows - 1, static_cast<std::size_t>(oldRows)));
     if (firstChanged < oldRows)
         emit dataChanged(index(firstChanged, 0), index(oldRows - 1, ColumnCount - 1));
     return change;

@@ -2,6 +2,7 @@
 
 #include "chat/ChatLogModel.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
 #include <QFileDialog>
@@ -112,6 +113,11 @@ void ChatLogViewer::showNotice(ChatLogIndex::Change change)
     m_noticeLabel->setText(notice);
     m_noticeLabel->setAccessibleName(notice);
     m_noticeLabel->setVisible(!notice.isEmpty());
+    if (!notice.isEmpty()) {
+        // A screen reader hears of the change even though the focus stays in the list.
+        QAccessibleEvent changed(m_noticeLabel, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void ChatLogViewer::buildTable()

@@ -102,6 +102,7 @@ private slots:
     void missingFile_givesEmptyListAndCreatesNothing();
     void existingFile_isReadIntoTheList();
     void firstEntry_createsMissingFolderAndFile();
+    void index_coversTheHistoryAndCatchesUpWithEntries();
     void canonicalFile_isAppendedInPlace();
     void foreignFile_isKeptByteForByteAndAppendedTo_data();
     void foreignFile_isKeptByteForByteAndAppendedTo();
@@ -166,6 +167,30 @@ void TestChatLog::firstEntry_createsMissingFolderAndFile()
     log.setAutoSave(true);
     QCOMPARE(log.add("10:00:00", "Log Started", "Corvane Startup"), Status::Written);
     QCOMPARE(readAll(file), QByteArray("[10:00:00]Information>Log Started>Corvane Startup\r\n"));
+}
+
+void TestChatLog::index_coversTheHistoryAndCatchesUpWithEntries()
+{
+    QByteArray history;
+    for (int i = 0; i < 1000; ++i)
+        history += lineOf(QString::number(i), i % 10 ? "RxText" : "Fault", "Q1AB>hi");
+    history.replace("Information>Fault", "Error>Fault");
+    writeAll(path("ChatLog.txt"), history + "[torn]Warn");
+    ChatLog log;
+    QVERIFY(log.setFileName(path("ChatLog.txt")));
+    log.setAutoSave(true);
+    QCOMPARE(log.pendingCount(), std::size_t(0));
+    // Entries are appended while the index may still be under way; it catches up with them when asked.
+    QCOMPARE(log.add("10:00:01", "RxText", "Q2CD>there"), Status::Written);
+    ChatLogIndex& index = log.index();
+    QVERIFY(log.indexReady());
+    index.refresh();
+    QCOMPARE(index.recordCount(), std::size_t(1002));
+    QCOMPARE(index.errorRecords().size(), std::size_t(100));
+    const std::vector<ChatLogRecord> last = index.read(1000, 2);
+    QCOMPARE(last.front().time, QString("torn"));
+    QCOMPARE(last.back(), (ChatLogRecord { "10:00:01", "RxText", "Q2CD>there", LogSeverity::Information }));
+    QCOMPARE(log.records().size(), std::size_t(1002));
 }
 
 void TestChatLog::canonicalFile_isAppendedInPlace()

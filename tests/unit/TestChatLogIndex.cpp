@@ -91,7 +91,8 @@ void TestChatLogIndex::build_findsTheRecordsLineByLineReadingFinds_data()
                                                         "[2]Error>c>\x80\x93quoted\x94\r\n[\xE9]Warning>\x81>\x9D\r\n");
     QTest::newRow("Windows-1252 and UTF-8 lines")
         << QByteArray("[1]Information>a>caf\xE9\r\n[2]Information>b>caf\xC3\xA9\r\n");
-    QTest::newRow("byte-order mark and NUL bytes") << QByteArray("\xEF\xBB\xBF[1]Error>a>b\r\n[2\0]Warning>\0>x\r\n", 34);
+    QTest::newRow("byte-order mark and NUL bytes")
+        << QByteArray("\xEF\xBB\xBF[1]Error>a>b\r\n[2\0]Warning>\0>x\r\n", 34);
     QTest::newRow("torn tail: a record") << QByteArray("[1]Information>a>b\r\n[2]Error>c>d");
     QTest::newRow("torn tail: inside the time") << QByteArray("[1]Information>a>b\r\n[10:00:0");
     QTest::newRow("torn tail: inside the severity") << QByteArray("[1]Information>a>b\r\n[2]Erro");

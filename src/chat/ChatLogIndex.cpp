@@ -43,10 +43,15 @@ qint64 readAt(int fd, char* data, qint64 count, qint64 offset)
     return done;
 }
 
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
 qsizetype lineEndIn(const char* data, qsizetype size)
 {
     for (qsizetype i = 0; i < size; ++i) {
-        if (data[i] == '\r' || data[i] == '\n')
+        if (isLineEnd(data[i]))
             return i;
     }
     return size;
@@ -169,6 +174,13 @@ ChatLogIndex::Change ChatLogIndex::refresh()
     if (change == Change::None && (recordCount() != countBefore || m_scannedEnd != endBefore))
         change = Change::Grew;
     return change;
+}
+
+ChatLogIndex::Change ChatLogIndex::rebuild()
+{
+    reset();
+    const Change change = refresh();
+    return change == Change::Grew || change == Change::None ? Change::Replaced : change;
 }
 
 void ChatLogIndex::reset()
@@ -379,12 +391,14 @@ std::vector<ChatLogRecord> ChatLogIndex::read(std::size_t first, std::size_t cou
         if (m_fd < 0) {
             allThere = false;
         } else if (end - start <= blockReadLimit) {
-            QByteArray block(end - start, Qt::Uninitialized);
-            const qint64 got = std::max<qint64>(0, readAt(m_fd, block.data(), block.size(), start));
+            // From the byte before the first record on: each record must still begin a line.
+            const qint64 base = start > 0 ? start - 1 : 0;
+            QByteArray block(end - base, Qt::Uninitialized);
+            const qint64 got = std::max<qint64>(0, readAt(m_fd, block.data(), block.size(), base));
             for (std::size_t k = 0; k < count; ++k) {
-                const qint64 from = offsetOf(first + k) - start;
+                const qint64 from = offsetOf(first + k) - base;
                 std::optional<ChatLogRecord> record;
-                if (from < got) {
+                if (from < got && (from == 0 || isLineEnd(block[from - 1]))) {
                     const char* data = block.constData() + from;
                     record = recordOfLine(QByteArrayView(data, lineEndIn(data, static_cast<qsizetype>(got - from))));
                 }
@@ -396,8 +410,11 @@ std::vector<ChatLogRecord> ChatLogIndex::read(std::size_t first, std::size_t cou
         } else {
             QByteArray line;
             for (std::size_t k = 0; k < count; ++k) {
+                const qint64 offset = offsetOf(first + k);
+                char before = '\n';
                 std::optional<ChatLogRecord> record;
-                if (readLineAt(offsetOf(first + k), offsetOf(first + k + 1), &line))
+                if ((offset == 0 || readAt(m_fd, &before, 1, offset - 1) == 1) && isLineEnd(before)
+                    && readLineAt(offset, offsetOf(first + k + 1), &line))
                     record = recordOfLine(line);
                 if (record)
                     records[k] = std::move(*record);

@@ -49,6 +49,9 @@ public:
 
     // Catches up with the file under the name.
     Change refresh();
+    // Indexes the file under the name again from its start, for a file found changed in a way refresh() cannot
+    // see (a record no longer where it was, in the middle of the file). Returns Replaced, or Removed/Unreadable.
+    Change rebuild();
 
     QString path() const { return m_path; }
     std::size_t recordCount() const { return m_low.size(); }

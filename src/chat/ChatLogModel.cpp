@@ -76,7 +76,11 @@ ChatLogIndex::Change ChatLogModel::refresh()
 {
     const int oldRows = m_rows;
     const std::size_t oldFileRows = fileRows();
-    const ChatLogIndex::Change change = m_index.refresh();
+    const std::size_t oldPending = m_pendingListed.size();
+    // A record that was not where the index said means the file was changed where refresh() does not look.
+    ChatLogIndex::Change change = m_index.refresh();
+    if (m_missing && (change == ChatLogIndex::Change::None || change == ChatLogIndex::Change::Grew))
+        change = m_index.rebuild();
     m_missing = false;
     m_missingReported = false;
     Listing next = listing();
@@ -88,6 +92,8 @@ ChatLogIndex::Change ChatLogModel::refresh()
         endResetModel();
         return change;
     }
+    if (change == ChatLogIndex::Change::None && next.pendingListed.size() == oldPending)
+        return change;
     // Grown at the end: the torn tail may have become a different record, and records that waited are now read
     // from the file, so the cached blocks and the last rows shown are read again.
     if (change == ChatLogIndex::Change::Grew)

@@ -102,8 +102,7 @@ void ChatLogViewer::showNotice(ChatLogIndex::Change change)
         notice = tr("The chat log file was replaced by another program. The list shows the new file.");
         break;
     case ChatLogIndex::Change::Removed:
-        notice = tr("The chat log file was removed by another program. The list shows only entries not yet "
-                    "written to a file.");
+        notice = tr("The chat log file was removed by another program. The list shows what has been logged since.");
         break;
     case ChatLogIndex::Change::Unreadable:
         notice = tr("The chat log file cannot be read: %1. The list shows only entries not yet written to it.")

@@ -93,6 +93,7 @@ private slots:
     void fileChangedWhileOpen_listShowsItAndSaysSo_data();
     void fileChangedWhileOpen_listShowsItAndSaysSo();
     void fileShortenedBeforeTheNextLook_rowsReadEmptyThenTheListFollows();
+    void middleRewrittenInPlace_isFoundWhenItsRowsAreRead();
     void pagesFarApart_readTheRightRecords();
 };
 
@@ -410,6 +411,35 @@ void TestChatLogViewer::fileShortenedBeforeTheNextLook_rowsReadEmptyThenTheListF
     QCOMPARE(model->index(2, ChatLogModel::TimeColumn).data().toString(), QString("2"));
     QVERIFY(viewer.noticeLabel()->text().contains("shortened"));
     QVERIFY(!model->recordsMissing());
+}
+
+void TestChatLogViewer::middleRewrittenInPlace_isFoundWhenItsRowsAreRead()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ChatLog.txt");
+    QByteArray bytes;
+    for (int i = 0; i < 1000; ++i)
+        bytes += QStringLiteral("[%1]Information>RxText>Q1AB>line %1\r\n").arg(i, 3, 10, QLatin1Char('0')).toUtf8();
+    writeAll(path, bytes);
+    ChatLog log;
+    QVERIFY(log.setFileName(path));
+    ChatLogViewer viewer(log, "ChatLog");
+    ChatLogModel* model = viewer.model();
+
+    // Ten records in the middle overwritten with text that is no record, the file's size, start and end unchanged.
+    const qsizetype lineLength = bytes.indexOf("\r\n") + 2;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(500 * lineLength));
+    QCOMPARE(file.write(QByteArray(10 * lineLength, '-')), 10 * lineLength);
+    file.close();
+    viewer.refresh();
+    QCOMPARE(model->rowCount(), 1000);
+
+    QCOMPARE(model->index(505, ChatLogModel::TimeColumn).data().toString(), QString());
+    QTRY_COMPARE(model->rowCount(), 990);
+    QCOMPARE(model->index(500, ChatLogModel::TimeColumn).data().toString(), QString("510"));
+    QVERIFY(viewer.noticeLabel()->text().contains("replaced"));
 }
 
 void TestChatLogViewer::pagesFarApart_readTheRightRecords()

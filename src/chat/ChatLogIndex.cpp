@@ -139,22 +139,25 @@ ChatLogIndex::Change ChatLogIndex::refresh()
     if (m_path.isEmpty())
         return Change::None;
     const QByteArray name = QFile::encodeName(m_path);
+    // A file that stays unreadable is reported once, when it becomes so.
+    const bool wasUnreadable = m_fd < 0 && !m_error.isEmpty();
+    const auto unreadable = [&](const QString& reason) {
+        reset();
+        m_error = reason;
+        return wasUnreadable ? Change::None : Change::Unreadable;
+    };
     FileStatus byName {};
     if (::stat(name.constData(), &byName) != 0) {
         const int reason = errno;
         const bool hadSome = m_fd >= 0 || !m_low.empty();
+        if (reason != ENOENT)
+            return unreadable(systemError(reason));
         reset();
-        if (reason == ENOENT)
-            return hadSome ? Change::Removed : Change::None;
-        m_error = systemError(reason);
-        return Change::Unreadable;
+        return hadSome ? Change::Removed : Change::None;
     }
-    if (!S_ISREG(byName.st_mode)) {
-        // A pipe or a device in the log's place would block or never end.
-        reset();
-        m_error = QStringLiteral("it is not a regular file");
-        return Change::Unreadable;
-    }
+    // A pipe or a device in the log's place would block or never end.
+    if (!S_ISREG(byName.st_mode))
+        return unreadable(QStringLiteral("it is not a regular file"));
     Change change = Change::None;
     if (m_fd >= 0) {
         if (byName.st_dev != m_device || byName.st_ino != m_inode)
@@ -166,8 +169,10 @@ ChatLogIndex::Change ChatLogIndex::refresh()
         if (change != Change::None)
             reset();
     }
-    if (m_fd < 0 && !openFile())
-        return Change::Unreadable;
+    if (m_fd < 0 && !openFile()) {
+        const QString reason = m_error;
+        return unreadable(reason);
+    }
     const std::size_t countBefore = recordCount();
     const qint64 endBefore = m_scannedEnd;
     scanFrom(m_completeEnd);

@@ -77,7 +77,10 @@ ChatLogViewer::~ChatLogViewer()
 
 void ChatLogViewer::refresh()
 {
-    const ChatLogIndex::Change change = m_model->refresh();
+    ChatLogIndex::Change change = m_model->refresh();
+    // A file that could not be read and now can is another file than the one the viewer opened on.
+    if (change == ChatLogIndex::Change::Grew && m_notice == ChatLogIndex::Change::Unreadable)
+        change = ChatLogIndex::Change::Replaced;
     if (change == ChatLogIndex::Change::None || change == ChatLogIndex::Change::Grew) {
         showCount();
         return;
@@ -109,6 +112,7 @@ void ChatLogViewer::showNotice(ChatLogIndex::Change change)
                      .arg(m_log.index().error());
         break;
     }
+    m_notice = change;
     m_noticeLabel->setText(notice);
     m_noticeLabel->setAccessibleName(notice);
     m_noticeLabel->setVisible(!notice.isEmpty());

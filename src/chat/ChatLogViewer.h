@@ -80,6 +80,7 @@ private:
     QPushButton* m_closeButton = nullptr;
     QLabel* m_countLabel = nullptr;
     QLabel* m_noticeLabel = nullptr;
+    ChatLogIndex::Change m_notice = ChatLogIndex::Change::None;
     ChatLog& m_log;
     FileNameProvider m_askFileName = &ChatLogViewer::askSaveFileName;
     QString m_lastError;

@@ -53,6 +53,8 @@ void changeFile(const QString& path, const QString& how, const QByteArray& bytes
         QVERIFY(::rename(QFile::encodeName(path + ".new").constData(), QFile::encodeName(path).constData()) == 0);
     } else {
         QVERIFY(QFile::remove(path));
+        if (how == "folder")
+            QVERIFY(QDir().mkdir(path));
     }
 }
 
@@ -351,6 +353,7 @@ void TestChatLogViewer::fileChangedWhileOpen_listShowsItAndSaysSo_data()
         << "rewritten in place" << QByteArray(history).replace("Log Started", "Log Resumed").append("0]Error>End>y\r\n")
         << QStringList { "Log Resumed", "Fault", "RxText", "RxText", "End" } << "replaced";
     QTest::newRow("removed") << "removed" << QByteArray() << QStringList {} << "removed";
+    QTest::newRow("a folder in its place") << "folder" << QByteArray() << QStringList {} << "cannot be read";
 }
 
 void TestChatLogViewer::fileChangedWhileOpen_listShowsItAndSaysSo()
@@ -373,6 +376,11 @@ void TestChatLogViewer::fileChangedWhileOpen_listShowsItAndSaysSo()
     changeFile(path, how, bytes);
     viewer.refresh();
     QCOMPARE(column(viewer.table()->model(), ChatLogModel::TitleColumn), titles);
+    // Looking again with nothing changed leaves the list as it is.
+    QSignalSpy resets(viewer.table()->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy changes(viewer.table()->model(), &QAbstractItemModel::dataChanged);
+    viewer.refresh();
+    QCOMPARE(resets.count() + changes.count(), 0);
     QVERIFY2(viewer.noticeLabel()->text().contains(notice), qPrintable(viewer.noticeLabel()->text()));
     QVERIFY(viewer.noticeLabel()->isVisibleTo(&viewer));
     QAccessibleInterface* noticeAccess = QAccessible::queryAccessibleInterface(viewer.noticeLabel());
@@ -385,7 +393,8 @@ void TestChatLogViewer::fileChangedWhileOpen_listShowsItAndSaysSo()
     // The log goes on writing to whatever the name now leads to, and the list follows it.
     log.setAutoSave(true);
     log.setSyncToDisk(false);
-    QCOMPARE(log.add("10:00:09", "Log Closed", "Corvane Closing"), ChatLog::WriteStatus::Written);
+    QCOMPARE(log.add("10:00:09", "Log Closed", "Corvane Closing"),
+             how == "folder" ? ChatLog::WriteStatus::Failed : ChatLog::WriteStatus::Written);
     QCOMPARE(column(viewer.table()->model(), ChatLogModel::TitleColumn), titles + QStringList { "Log Closed" });
 }
 

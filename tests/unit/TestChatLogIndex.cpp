@@ -197,10 +197,20 @@ void TestChatLogIndex::missingThenCreatedFile_isIndexedOnceItAppears()
 void TestChatLogIndex::unreadableName_isReportedWithoutBlocking()
 {
     QCOMPARE(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
-    ChatLogIndex index = ChatLogIndex::build(path());
-    QCOMPARE(index.recordCount(), std::size_t(0));
+    ChatLogIndex index(path());
     QCOMPARE(index.refresh(), Change::Unreadable);
+    QCOMPARE(index.recordCount(), std::size_t(0));
     QVERIFY(!index.error().isEmpty());
+    // Said once, not on every look; said again after the file was readable in between.
+    QCOMPARE(index.refresh(), Change::None);
+    QVERIFY(!index.error().isEmpty());
+    QVERIFY(QFile::remove(path()));
+    writeAll(path(), "[1]Error>a>b\r\n");
+    QCOMPARE(index.refresh(), Change::Grew);
+    QVERIFY(index.error().isEmpty());
+    QVERIFY(QFile::remove(path()));
+    QVERIFY(QDir().mkdir(path()));
+    QCOMPARE(index.refresh(), Change::Unreadable);
 }
 
 void TestChatLogIndex::readAfterTheFileShrank_givesEmptyRecordsNotACrash()

@@ -1,2 +1,4 @@
 corvane_add_bench(bench_chatlog bench_chatlog.cpp)
 target_link_libraries(bench_chatlog PRIVATE corvane_chatlog)
+corvane_add_bench(bench_chatlog_history bench_chatlog_history.cpp)
+target_link_libraries(bench_chatlog_history PRIVATE corvane_app)

@@ -1,8 +1,10 @@
-// Chat log reading on arbitrary bytes: a whole file as loaded at start, single lines, the promise that a record
-// read from any file is written back in a form that reads back as the same record, and the store's promise that
-// appending to any file keeps every byte it held and starts the new record on a line of its own.
+// Chat log reading on arbitrary bytes: a whole file, single lines, the promise that a record read from any file is
+// written back in a form that reads back as the same record, the store's promise that appending to any file keeps
+// every byte it held and starts the new record on a line of its own, and the index's promise that it finds and
+// reads the records that reading the whole file finds, however the file grew and when it shrinks.
 #include "chat/ChatLog.h"
 #include "chat/ChatLogFormat.h"
+#include "chat/ChatLogIndex.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,15 +65,24 @@ void checkLineByLine(const QByteArray& bytes)
     require(joined == ChatLogFormat::decodeFile(bytes));
 }
 
+// A file written afresh is made anew rather than truncated: the file system flushes a file that was truncated to
+// nothing when it is closed, which would make each input cost a disk write.
+void writeFile(const QString& path, QByteArrayView bytes, QIODevice::OpenMode mode)
+{
+    if (mode & QIODevice::Truncate)
+        QFile::remove(path);
+    QFile file(path);
+    require(file.open(QIODevice::WriteOnly | mode) && file.write(bytes.data(), bytes.size()) == bytes.size());
+}
+
 // The store on a file that holds the input: the input stays byte for byte, a line end is added only when the
 // input ends inside a line, and the file reads back as the list the store holds.
 void checkAppend(const QByteArray& bytes, const QString& text)
 {
     static QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ChatLog.txt"));
+    writeFile(path, bytes, QIODevice::Truncate);
     QFile file(path);
-    require(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
-    file.close();
 
     ChatLog log;
     require(log.setFileName(path));
@@ -94,6 +105,47 @@ void checkAppend(const QByteArray& bytes, const QString& text)
     require(reloaded.records() == log.records());
 }
 
+void requireIndexMatches(const ChatLogIndex& index, QByteArrayView bytes)
+{
+    const std::vector<ChatLogRecord> expected = ChatLogFormat::parseFile(bytes.toByteArray()).records;
+    bool complete = false;
+    require(index.recordCount() == expected.size());
+    require(index.read(0, expected.size(), &complete) == expected && complete);
+    require(index.indexedBytes() == bytes.size());
+    std::size_t errors = 0, warnings = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (expected[i].severity == LogSeverity::Error)
+            require(errors < index.errorRecords().size() && index.errorRecords()[errors++] == i);
+        else if (expected[i].severity == LogSeverity::Warning)
+            require(warnings < index.warningRecords().size() && index.warningRecords()[warnings++] == i);
+    }
+    require(errors == index.errorRecords().size() && warnings == index.warningRecords().size());
+    // A record read alone is the same as when read with its neighbours.
+    if (!expected.empty())
+        require(index.read(expected.size() / 2, 1) == std::vector<ChatLogRecord> { expected[expected.size() / 2] });
+}
+
+// The file written in two pieces, the index built on the first and caught up with the second; then cut short.
+void checkIndex(const QByteArray& bytes)
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Index.txt"));
+    const qsizetype split = bytes.isEmpty() ? 0 : static_cast<unsigned char>(bytes[0]) % (bytes.size() + 1);
+    writeFile(path, QByteArrayView(bytes).first(split), QIODevice::Truncate);
+    ChatLogIndex index = ChatLogIndex::build(path);
+    requireIndexMatches(index, QByteArrayView(bytes).first(split));
+    writeFile(path, QByteArrayView(bytes).sliced(split), QIODevice::Append);
+    const ChatLogIndex::Change grew = index.refresh();
+    require(grew == (split == bytes.size() ? ChatLogIndex::Change::None : ChatLogIndex::Change::Grew));
+    requireIndexMatches(index, bytes);
+
+    const qsizetype cut = bytes.size() / 3;
+    require(QFile::resize(path, cut));
+    const ChatLogIndex::Change shrank = index.refresh();
+    require(shrank == (cut == bytes.size() ? ChatLogIndex::Change::None : ChatLogIndex::Change::Shortened));
+    requireIndexMatches(index, QByteArrayView(bytes).first(cut));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -106,5 +158,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)ChatLogFormat::isCanonicalLine(text);
     checkFields(text);
     checkAppend(bytes, text);
+    checkIndex(bytes);
     return 0;
 }

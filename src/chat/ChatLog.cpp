@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,14 +44,24 @@ bool endsInsideALine(const QByteArray& name, const FileStatus& status)
 
 } // namespace
 
+ChatLog::~ChatLog()
+{
+    // A build still under way reads a file that may be long: wait for it rather than leave it reading.
+    if (m_indexBuild.valid())
+        m_indexBuild.wait();
+}
+
 bool ChatLog::setFileName(const QString& path, QString* error)
 {
     close();
+    if (m_indexBuild.valid())
+        m_indexBuild.wait();
+    m_indexBuild = {};
     m_fileName = path;
-    m_records.clear();
-    m_written = 0;
+    m_pending.clear();
     m_writeFailing = false;
     m_writeError.clear();
+    m_index = ChatLogIndex(path);
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
         return true;
@@ -65,12 +76,36 @@ bool ChatLog::setFileName(const QString& path, QString* error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(file.errorString());
-    m_records = ChatLogFormat::parseFile(bytes).records;
-    m_written = m_records.size();
+    file.close();
+    // The history is indexed beside the window, at low priority: on two cores the window's own start-up goes first.
+    m_indexBuild = std::async(std::launch::async, [path] {
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+        return ChatLogIndex::build(path);
+    });
     return true;
+}
+
+bool ChatLog::indexReady() const
+{
+    return !m_indexBuild.valid() || m_indexBuild.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+ChatLogIndex& ChatLog::index()
+{
+    if (m_indexBuild.valid())
+        m_index = m_indexBuild.get();
+    return m_index;
+}
+
+std::vector<ChatLogRecord> ChatLog::records() const
+{
+    std::vector<ChatLogRecord> all;
+    QFile file(m_fileName);
+    const QFileInfo info(m_fileName);
+    if (!m_fileName.isEmpty() && info.isFile() && file.open(QIODevice::ReadOnly))
+        all = ChatLogFormat::parseFile(file.readAll()).records;
+    all.insert(all.end(), m_pending.begin(), m_pending.end());
+    return all;
 }
 
 ChatLog::WriteStatus ChatLog::add(const QString& time, const QString& title, const QString& description)
@@ -82,9 +117,12 @@ ChatLog::WriteStatus ChatLog::add(const QString& time, const QString& title, con
                                   LogSeverity severity)
 {
     using ChatLogFormat::sanitizedField;
-    m_records.push_back(
+    m_pending.push_back(
         { sanitizedField(time), sanitizedField(title), ChatLogFormat::sanitizedDescription(description), severity });
-    return writePending();
+    const WriteStatus status = writePending();
+    if (m_listener)
+        m_listener();
+    return status;
 }
 
 ChatLog::WriteStatus ChatLog::writePending()
@@ -113,19 +151,19 @@ ChatLog::WriteStatus ChatLog::outcome(bool written, const QString& error)
 
 bool ChatLog::writeWaiting(QString* error)
 {
-    if (m_written == m_records.size())
+    if (m_pending.empty())
         return true;
     if (!openIfNeeded(error))
         return false;
-    while (m_written < m_records.size()) {
+    while (!m_pending.empty()) {
         QByteArray chunk = m_tailOpen ? lineEnd : QByteArray();
-        std::size_t end = m_written;
-        while (end < m_records.size() && chunk.size() < chunkBytes)
-            chunk += ChatLogFormat::formatLine(m_records[end++]);
+        std::size_t end = 0;
+        while (end < m_pending.size() && chunk.size() < chunkBytes)
+            chunk += ChatLogFormat::formatLine(m_pending[end++]);
         if (!appendBytes(chunk, error))
             return false;
         m_tailOpen = false;
-        m_written = end;
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(end));
     }
     if (m_syncToDisk)
         ::fdatasync(m_file->handle());

@@ -1,5 +1,9 @@
 #pragma once
-// The chat log: an ordered in-memory list of records kept in step with a text file on disk.
+// The chat log: a text file on disk that records are appended to. The history stays in the file: the log keeps
+// what appending needs (the open file, its size, whether it ends inside a line), the records the disk has not
+// taken yet, and an index of where each record in the file starts (ChatLogIndex), through which the viewer reads
+// the records it shows. The index is built beside the program when the file name is set, so the start-up never
+// waits for a long history; it catches up with the file whenever it is asked for.
 //
 // The file is only ever appended to, never rewritten or replaced, so every byte it held when it was loaded, and
 // every byte another program (a second Corvane, an editor) puts in it later, stays as it is. Records read from a
@@ -22,9 +26,12 @@
 // So a caller that reports on Failed and on Recovered says each once per outage, whatever the number of entries.
 
 #include "chat/ChatLogFormat.h"
+#include "chat/ChatLogIndex.h"
 
 #include <QFile>
 #include <QString>
+#include <functional>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -41,13 +48,14 @@ public:
     };
 
     ChatLog() = default;
+    ~ChatLog();
     ChatLog(ChatLog&&) = default;
     ChatLog& operator=(ChatLog&&) = default;
 
-    // Reads an existing file; the list is replaced by the records read (empty when the file does not exist), all
-    // of them counted as written. The file is not created here. Returns false, with a reason naming the file in
-    // *error, when the file exists but cannot be read: the list is then empty and later records are still appended
-    // to it when it takes them. A name that is not a regular file (a folder, a pipe, a device) is never read.
+    // Names the file; records waiting to be written are dropped. The file is not created here, nor read: its index
+    // is built on a thread of its own, at low priority. Returns false, with a reason naming the file in *error,
+    // when the file exists but cannot be read; later records are still appended to it when it takes them. A name
+    // that is not a regular file (a folder, a pipe, a device) is never read.
     bool setFileName(const QString& path, QString* error = nullptr);
     QString fileName() const { return m_fileName; }
 
@@ -63,7 +71,7 @@ public:
     // Adds a record at severity Information, then writes what waits. Line breaks and other control characters but
     // the tab in the fields become blanks, so a received text can never split or forge a record, and a description
     // that begins with ">" gets a blank in front so that it reads back as it was (see sanitizedDescription()). The
-    // record is in records() whatever the outcome.
+    // record is in records() whatever the outcome, and the change listener hears of it.
     WriteStatus add(const QString& time, const QString& title, const QString& description);
     WriteStatus add(const QString& time, const QString& title, const QString& description, LogSeverity severity);
 
@@ -74,10 +82,22 @@ public:
     // of the last failure, and is empty while writing works.
     bool writeFailing() const { return m_writeFailing; }
     QString writeError() const { return m_writeError; }
-    // Records in the list that are not in the file yet.
-    std::size_t pendingCount() const { return m_records.size() - m_written; }
+    // Records added that are not in the file yet, oldest first.
+    std::size_t pendingCount() const { return m_pending.size(); }
+    const std::vector<ChatLogRecord>& pendingRecords() const { return m_pending; }
 
-    const std::vector<ChatLogRecord>& records() const { return m_records; }
+    // The index of the file's records, its building finished (waiting for it if it is still under way). It covers
+    // the file as it was when last refreshed: ChatLogIndex::refresh() catches up.
+    ChatLogIndex& index();
+    bool indexReady() const;
+
+    // Called after every add(), so that a viewer shows new records as they come.
+    using ChangeListener = std::function<void()>;
+    void setChangeListener(ChangeListener listener) { m_listener = std::move(listener); }
+
+    // Every record: those the file holds now, then those waiting to be written. Reads and decodes the whole file:
+    // for tests and tools, not for the running program, which reads through index().
+    std::vector<ChatLogRecord> records() const;
 
 private:
     WriteStatus outcome(bool written, const QString& error);
@@ -91,8 +111,10 @@ private:
     QString writeFailure(const QString& reason) const;
     void close();
 
-    std::vector<ChatLogRecord> m_records;
-    std::size_t m_written = 0; // records before this index are in the file
+    std::vector<ChatLogRecord> m_pending;
+    ChatLogIndex m_index;
+    std::future<ChatLogIndex> m_indexBuild;
+    ChangeListener m_listener;
     QString m_fileName;
     bool m_autoSave = false;
     bool m_syncToDisk = true;

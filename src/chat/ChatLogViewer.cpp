@@ -2,6 +2,7 @@
 
 #include "chat/ChatLogModel.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
 #include <QFileDialog>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -23,6 +25,7 @@
 namespace {
 
 constexpr qsizetype saveChunkBytes = 1 << 20;
+constexpr int followIntervalMs = 1000;
 
 struct FilterChoice
 {
@@ -45,9 +48,10 @@ void describe(QWidget* widget, const QString& name, const QString& description)
 
 } // namespace
 
-ChatLogViewer::ChatLogViewer(const ChatLog& log, const QString& title, QWidget* parent)
+ChatLogViewer::ChatLogViewer(ChatLog& log, const QString& title, QWidget* parent)
     : QDialog(parent)
-    , m_model(new ChatLogModel(log.records(), this))
+    , m_model(new ChatLogModel(log, this))
+    , m_log(log)
 {
     setWindowTitle(title);
     buildTable();
@@ -55,11 +59,79 @@ ChatLogViewer::ChatLogViewer(const ChatLog& log, const QString& title, QWidget* 
     buildButtons();
     layOut();
     showCount();
+    showNotice(ChatLogIndex::Change::None);
+    if (!log.index().error().isEmpty())
+        showNotice(ChatLogIndex::Change::Unreadable);
+    // New entries of this program show at once; what other programs do to the file shows within a second.
+    log.setChangeListener([this] { refresh(); });
+    connect(m_model, &ChatLogModel::fileChangedUnderneath, this, &ChatLogViewer::refresh);
+    auto* follow = new QTimer(this);
+    connect(follow, &QTimer::timeout, this, &ChatLogViewer::refresh);
+    follow->start(followIntervalMs);
+}
+
+ChatLogViewer::~ChatLogViewer()
+{
+    m_log.setChangeListener({});
+}
+
+void ChatLogViewer::refresh()
+{
+    ChatLogIndex::Change change = m_model->refresh();
+    // A file that could not be read and now can is another file than the one the viewer opened on.
+    if (change == ChatLogIndex::Change::Grew && m_notice == ChatLogIndex::Change::Unreadable)
+        change = ChatLogIndex::Change::Replaced;
+    if (change == ChatLogIndex::Change::None || change == ChatLogIndex::Change::Grew) {
+        showCount();
+        return;
+    }
+    showNotice(change);
+    showCount();
+    if (m_model->rowCount() > 0 && !m_table->currentIndex().isValid())
+        m_table->setCurrentIndex(m_model->index(0, 0));
+}
+
+void ChatLogViewer::showNotice(ChatLogIndex::Change change)
+{
+    QString notice;
+    switch (change) {
+    case ChatLogIndex::Change::None:
+    case ChatLogIndex::Change::Grew:
+        break;
+    case ChatLogIndex::Change::Shortened:
+        notice = tr("The chat log file was shortened by another program. The list shows what the file holds now.");
+        break;
+    case ChatLogIndex::Change::Replaced:
+        notice = tr("The chat log file was replaced by another program. The list shows the new file.");
+        break;
+    case ChatLogIndex::Change::Removed:
+        notice = tr("The chat log file was removed by another program. The list shows what has been logged since.");
+        break;
+    case ChatLogIndex::Change::Unreadable:
+        notice = tr("The chat log file cannot be read: %1. The list shows only entries not yet written to it.")
+                     .arg(m_log.index().error());
+        break;
+    }
+    m_notice = change;
+    m_noticeLabel->setText(notice);
+    m_noticeLabel->setAccessibleName(notice);
+    m_noticeLabel->setVisible(!notice.isEmpty());
+    if (!notice.isEmpty()) {
+        // A screen reader hears of the change even though the focus stays in the list.
+        QAccessibleEvent changed(m_noticeLabel, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void ChatLogViewer::buildTable()
 {
     m_table = new QTableView(this);
+    // Every row the same height and no measuring of contents: the view then costs the same for ten rows or a
+    // million. Set before the model comes, so the rows' heights are laid out once, not laid out and then redone.
+    QHeaderView* rows = m_table->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().lineSpacing() + 6);
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -68,12 +140,6 @@ void ChatLogViewer::buildTable()
     m_table->setTabKeyNavigation(false);
     m_table->setWordWrap(false);
     m_table->setAlternatingRowColors(true);
-    // Every row the same height and no measuring of contents: the view then costs the same for ten rows or a
-    // million.
-    QHeaderView* rows = m_table->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().lineSpacing() + 6);
     QHeaderView* columns = m_table->horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setStretchLastSection(true);
@@ -114,6 +180,11 @@ void ChatLogViewer::buildFilter()
 
     m_countLabel = new QLabel(this);
     m_countLabel->setAccessibleDescription(tr("How many entries the list holds"));
+    // Plain text: the error reasons in it come from the system, and nothing in a label is ever markup.
+    m_noticeLabel = new QLabel(this);
+    m_noticeLabel->setTextFormat(Qt::PlainText);
+    m_noticeLabel->setWordWrap(true);
+    m_noticeLabel->setAccessibleDescription(tr("What the list shows after the chat log file changed"));
 }
 
 void ChatLogViewer::buildButtons()
@@ -152,6 +223,7 @@ void ChatLogViewer::layOut()
     buttons->addWidget(m_closeButton);
     auto* page = new QVBoxLayout(this);
     page->addLayout(top);
+    page->addWidget(m_noticeLabel);
     page->addWidget(m_table, 1);
     page->addLayout(buttons);
     setTabOrder(m_table, m_filterButton);
@@ -200,7 +272,7 @@ bool ChatLogViewer::saveTo(const QString& path)
     bool written = file.open(QIODevice::WriteOnly);
     QByteArray chunk;
     for (int row = 0; written && row < m_model->rowCount(); ++row) {
-        chunk += ChatLogModel::lineFor(*m_model->recordAt(row)).toLocal8Bit();
+        chunk += ChatLogModel::lineFor(m_model->recordAt(row).value_or(ChatLogRecord())).toLocal8Bit();
         chunk += "\r\n";
         if (chunk.size() >= saveChunkBytes || row + 1 == m_model->rowCount()) {
             written = file.write(chunk) == chunk.size();
@@ -219,7 +291,9 @@ void ChatLogViewer::printTo(QPrinter& printer) const
         return;
     const QRect page(0, 0, printer.width(), printer.height());
     int top = 0;
-    for (const QString& line : lines()) {
+    // Row by row, so that printing a long log never holds all of its lines at once.
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QString line = ChatLogModel::lineFor(m_model->recordAt(row).value_or(ChatLogRecord()));
         QRect box = painter.boundingRect(page, Qt::TextWordWrap, line);
         if (top > 0 && top + box.height() > page.height()) {
             printer.newPage();

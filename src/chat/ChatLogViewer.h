@@ -1,6 +1,8 @@
 #pragma once
-// The chat log viewer: a modal window listing the in-memory log, filtered by severity, with Save and Print. It
-// only reads the log.
+// The chat log viewer: a modal window listing the chat log, filtered by severity, with Save and Print. It reads the
+// records it shows from the file through the log's index, and follows the file while it is open: entries added
+// appear, and a file that another program shortens, replaces or removes is shown as it now is, with a notice that
+// says so. It never changes the log.
 
 #include "chat/ChatLog.h"
 
@@ -20,7 +22,11 @@ class ChatLogViewer : public QDialog
 {
     Q_OBJECT
 public:
-    ChatLogViewer(const ChatLog& log, const QString& title, QWidget* parent = nullptr);
+    ChatLogViewer(ChatLog& log, const QString& title, QWidget* parent = nullptr);
+    ~ChatLogViewer() override;
+
+    // Catches up with the file now; the viewer also does so after every entry and once a second.
+    void refresh();
 
     // Chooses which records are listed, as the drop-down's radio items do.
     void setSeverityFilter(LogSeverity mostMinor);
@@ -47,6 +53,9 @@ public:
     QPushButton* saveButton() const { return m_saveButton; }
     QPushButton* printButton() const { return m_printButton; }
     QLabel* countLabel() const { return m_countLabel; }
+    // What the list shows when the file changed under the viewer; empty while it shows the log as it was opened
+    // plus what was added since.
+    QLabel* noticeLabel() const { return m_noticeLabel; }
 
 public slots:
     void save();
@@ -59,6 +68,7 @@ private:
     void layOut();
     void showFilterChoice();
     void showCount();
+    void showNotice(ChatLogIndex::Change change);
     static QString askSaveFileName(QWidget* parent);
 
     ChatLogModel* m_model = nullptr;
@@ -69,6 +79,9 @@ private:
     QPushButton* m_printButton = nullptr;
     QPushButton* m_closeButton = nullptr;
     QLabel* m_countLabel = nullptr;
+    QLabel* m_noticeLabel = nullptr;
+    ChatLogIndex::Change m_notice = ChatLogIndex::Change::None;
+    ChatLog& m_log;
     FileNameProvider m_askFileName = &ChatLogViewer::askSaveFileName;
     QString m_lastError;
 };

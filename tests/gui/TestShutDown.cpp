@@ -33,7 +33,7 @@ private slots:
         QCOMPARE(f.voice.texts(), (QStringList { "Options saved", "Corvane  and Echo link Closing Please wait" }));
         QCOMPARE(f.voice.spoken.constLast().flags, 16);
         QCOMPARE(echoLinkCalls(f.session), (QStringList { "DisconnectAll()", "Shutdown()" }));
-        const ChatLogRecord& last = f.form->journal().chatLog().records().back();
+        const ChatLogRecord last = f.form->journal().chatLog().records().back();
         QCOMPARE(last.title, QStringLiteral("Log Closed"));
         QCOMPARE(last.description, QStringLiteral("Corvane Closing"));
         IniFile written;

@@ -43,6 +43,11 @@ QByteArray linesOf(const ChatLog& log, std::size_t first = 0)
     return bytes;
 }
 
+QByteArray lineOf(const QString& time, const QString& title, const QString& description)
+{
+    return ChatLogFormat::formatLine({ time, title, description, LogSeverity::Information });
+}
+
 ino_t inodeOf(const QString& path)
 {
     using FileStatus = struct stat;
@@ -97,6 +102,7 @@ private slots:
     void missingFile_givesEmptyListAndCreatesNothing();
     void existingFile_isReadIntoTheList();
     void firstEntry_createsMissingFolderAndFile();
+    void index_coversTheHistoryAndCatchesUpWithEntries();
     void canonicalFile_isAppendedInPlace();
     void foreignFile_isKeptByteForByteAndAppendedTo_data();
     void foreignFile_isKeptByteForByteAndAppendedTo();
@@ -161,6 +167,30 @@ void TestChatLog::firstEntry_createsMissingFolderAndFile()
     log.setAutoSave(true);
     QCOMPARE(log.add("10:00:00", "Log Started", "Corvane Startup"), Status::Written);
     QCOMPARE(readAll(file), QByteArray("[10:00:00]Information>Log Started>Corvane Startup\r\n"));
+}
+
+void TestChatLog::index_coversTheHistoryAndCatchesUpWithEntries()
+{
+    QByteArray history;
+    for (int i = 0; i < 1000; ++i)
+        history += lineOf(QString::number(i), i % 10 ? "RxText" : "Fault", "Q1AB>hi");
+    history.replace("Information>Fault", "Error>Fault");
+    writeAll(path("ChatLog.txt"), history + "[torn]Warn");
+    ChatLog log;
+    QVERIFY(log.setFileName(path("ChatLog.txt")));
+    log.setAutoSave(true);
+    QCOMPARE(log.pendingCount(), std::size_t(0));
+    // Entries are appended while the index may still be under way; it catches up with them when asked.
+    QCOMPARE(log.add("10:00:01", "RxText", "Q2CD>there"), Status::Written);
+    ChatLogIndex& index = log.index();
+    QVERIFY(log.indexReady());
+    index.refresh();
+    QCOMPARE(index.recordCount(), std::size_t(1002));
+    QCOMPARE(index.errorRecords().size(), std::size_t(100));
+    const std::vector<ChatLogRecord> last = index.read(1000, 2);
+    QCOMPARE(last.front().time, QString("torn"));
+    QCOMPARE(last.back(), (ChatLogRecord { "10:00:01", "RxText", "Q2CD>there", LogSeverity::Information }));
+    QCOMPARE(log.records().size(), std::size_t(1002));
 }
 
 void TestChatLog::canonicalFile_isAppendedInPlace()
@@ -395,7 +425,10 @@ void TestChatLog::fullDisk_recordsWaitAndAreWrittenInOrderWhenRoomReturns()
 
     QVERIFY(QFile::remove(file)); // room again
     QCOMPARE(log.writePending(), Status::Recovered);
-    QCOMPARE(readAll(file), linesOf(log, 1));
+    QByteArray held = lineOf("10:00:01", "RxText", "Q1AB>one");
+    for (int i = 2; i <= 100; ++i)
+        held += lineOf("10:00:02", "RxText", QStringLiteral("Q1AB>%1").arg(i));
+    QCOMPARE(readAll(file), held);
     QCOMPARE(log.writePending(), Status::Written);
 }
 
@@ -429,16 +462,16 @@ void TestChatLog::fileChangedByOthers_isLeftAsTheyLeftIt()
 
     writeAll(file, "[x]Information>truncated by someone>\r\n");
     log.add("10:00:02", "Disconnect", "Q1AB");
-    QCOMPARE(readAll(file), "[x]Information>truncated by someone>\r\n" + linesOf(log, 2));
+    QCOMPARE(readAll(file), "[x]Information>truncated by someone>\r\n" + lineOf("10:00:02", "Disconnect", "Q1AB"));
 
     appendTo(file, "[y]Informa");
     const QByteArray before = readAll(file);
     log.add("10:00:03", "RxText", "Q2CD>there");
-    QCOMPARE(readAll(file), before + "\r\n" + linesOf(log, 3));
+    QCOMPARE(readAll(file), before + "\r\n" + lineOf("10:00:03", "RxText", "Q2CD>there"));
 
     QVERIFY(QFile::remove(file));
     log.add("10:00:04", "Log Closed", "Corvane Closing");
-    QCOMPARE(readAll(file), linesOf(log, 4));
+    QCOMPARE(readAll(file), lineOf("10:00:04", "Log Closed", "Corvane Closing"));
 }
 
 void TestChatLog::autoSaveOff_writesNothingUntilSwitchedOn()

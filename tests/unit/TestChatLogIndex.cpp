@@ -12,7 +12,7 @@ namespace {
 
 using Change = ChatLogIndex::Change;
 
-void writeAll(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode = QIODevice::Truncate)
+void writeLogFile(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode = QIODevice::Truncate)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | mode));
@@ -104,7 +104,7 @@ void TestChatLogIndex::build_findsTheRecordsLineByLineReadingFinds_data()
 void TestChatLogIndex::build_findsTheRecordsLineByLineReadingFinds()
 {
     QFETCH(QByteArray, bytes);
-    writeAll(path(), bytes);
+    writeLogFile(path(), bytes);
     const ChatLogIndex index = ChatLogIndex::build(path());
     compareWithWholeFile(index, bytes);
     QVERIFY(index.error().isEmpty());
@@ -123,9 +123,9 @@ void TestChatLogIndex::growth_acrossEverySplitPoint_givesTheWholeFilesRecords()
     QFETCH(QByteArray, bytes);
     // Another program (or this one) writes the file in two pieces; the index reads the first, then catches up.
     for (qsizetype split = 0; split <= bytes.size(); ++split) {
-        writeAll(path(), bytes.first(split));
+        writeLogFile(path(), bytes.first(split));
         ChatLogIndex index = ChatLogIndex::build(path());
-        writeAll(path(), bytes.sliced(split), QIODevice::Append);
+        writeLogFile(path(), bytes.sliced(split), QIODevice::Append);
         const Change change = index.refresh();
         QVERIFY2(change == (split == bytes.size() ? Change::None : Change::Grew), qPrintable(QString::number(split)));
         compareWithWholeFile(index, bytes);
@@ -155,14 +155,14 @@ void TestChatLogIndex::changedFile_isReportedAndIndexedAgain()
     QFETCH(QString, how);
     QFETCH(QByteArray, after);
     QFETCH(Change, change);
-    writeAll(path(), "[1]Information>a>b\r\n[2]Error>c>d\r\n[3]Warning>e>f\r\n");
+    writeLogFile(path(), "[1]Information>a>b\r\n[2]Error>c>d\r\n[3]Warning>e>f\r\n");
     ChatLogIndex index = ChatLogIndex::build(path());
     QCOMPARE(index.recordCount(), std::size_t(3));
 
     if (how == "shortened") {
-        writeAll(path(), after);
+        writeLogFile(path(), after);
     } else if (how == "replaced") {
-        writeAll(path() + ".new", after);
+        writeLogFile(path() + ".new", after);
         QCOMPARE(std::rename(qPrintable(path() + ".new"), qPrintable(path())), 0);
     } else {
         QVERIFY(QFile::remove(path()));
@@ -175,7 +175,7 @@ void TestChatLogIndex::changedFile_isReportedAndIndexedAgain()
     if (how == "removed" || how == "folder")
         return;
     // From then on it follows the new file as it grows.
-    writeAll(path(), "[10]Warning>new>entry\r\n", QIODevice::Append);
+    writeLogFile(path(), "[10]Warning>new>entry\r\n", QIODevice::Append);
     QCOMPARE(index.refresh(), Change::Grew);
     compareWithWholeFile(index, after + "[10]Warning>new>entry\r\n");
 }
@@ -185,7 +185,7 @@ void TestChatLogIndex::missingThenCreatedFile_isIndexedOnceItAppears()
     ChatLogIndex index = ChatLogIndex::build(path());
     QCOMPARE(index.recordCount(), std::size_t(0));
     QCOMPARE(index.refresh(), Change::None);
-    writeAll(path(), "[1]Information>Log Started>Corvane Startup\r\n");
+    writeLogFile(path(), "[1]Information>Log Started>Corvane Startup\r\n");
     QCOMPARE(index.refresh(), Change::Grew);
     QCOMPARE(index.recordCount(), std::size_t(1));
     QVERIFY(QFile::remove(path()));
@@ -205,7 +205,7 @@ void TestChatLogIndex::unreadableName_isReportedWithoutBlocking()
     QCOMPARE(index.refresh(), Change::None);
     QVERIFY(!index.error().isEmpty());
     QVERIFY(QFile::remove(path()));
-    writeAll(path(), "[1]Error>a>b\r\n");
+    writeLogFile(path(), "[1]Error>a>b\r\n");
     QCOMPARE(index.refresh(), Change::Grew);
     QVERIFY(index.error().isEmpty());
     QVERIFY(QFile::remove(path()));
@@ -218,9 +218,9 @@ void TestChatLogIndex::readAfterTheFileShrank_givesEmptyRecordsNotACrash()
     QByteArray bytes;
     for (int i = 0; i < 600; ++i)
         bytes += QStringLiteral("[%1]Information>RxText>Q1AB>line %1\r\n").arg(i).toUtf8();
-    writeAll(path(), bytes);
+    writeLogFile(path(), bytes);
     const ChatLogIndex index = ChatLogIndex::build(path());
-    writeAll(path(), bytes.first(bytes.size() / 2));
+    writeLogFile(path(), bytes.first(bytes.size() / 2));
     bool complete = true;
     const std::vector<ChatLogRecord> records = everyRecord(index, &complete);
     QVERIFY(!complete);
@@ -234,7 +234,7 @@ void TestChatLogIndex::longLines_areReadWhole()
     // Records larger than one read of a block, and a line that is no record between them.
     const QByteArray big(3 << 20, 'x');
     const QByteArray bytes = "[1]Information>a>" + big + "\r\n" + big + "\n[2]Error>b>" + big + "\r\n[3]Warning>c>d";
-    writeAll(path(), bytes);
+    writeLogFile(path(), bytes);
     const ChatLogIndex index = ChatLogIndex::build(path());
     compareWithWholeFile(index, bytes);
     QCOMPARE(index.read(1, 5).size(), std::size_t(2));

@@ -20,7 +20,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QShowEvent>
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -31,6 +30,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTextBrowser>

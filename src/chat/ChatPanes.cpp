@@ -46,8 +46,9 @@ QString ChatPanes::shownPart(const QString& line, Rest rest)
     qsizetype cut = MaxShownLineLength;
     if (line.at(cut - 1).isHighSurrogate())
         --cut;
-    const QString note = rest == Rest::InChatLog ? QStringLiteral(" [line cut here: %1 more characters are in the chat log]")
-                                                 : QStringLiteral(" [line cut here: %1 more characters not shown]");
+    const QString note = rest == Rest::InChatLog
+        ? QStringLiteral(" [line cut here: %1 more characters are in the chat log]")
+        : QStringLiteral(" [line cut here: %1 more characters not shown]");
     return line.left(cut) + note.arg(line.size() - cut);
 }
 

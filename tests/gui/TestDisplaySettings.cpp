@@ -66,26 +66,29 @@ void checkPainted(const FormFixture& f, int n, Look look, const char* how)
     const QColor label = Pixels::fromBgr(s.labelFont);
     for (const QString& name : ColorSchemes::backgroundGroup()) {
         const QColor most = Pixels::dominant(look(f.widget(name)));
-        QVERIFY2(most == background, qPrintable(QStringLiteral("scheme %1, %2: %3 shows %4, not %5")
-                                                    .arg(n)
-                                                    .arg(QLatin1String(how), name, most.name(), background.name())));
+        QVERIFY2(most == background,
+                 qPrintable(QStringLiteral("scheme %1, %2: %3 shows %4, not %5")
+                                .arg(n)
+                                .arg(QLatin1String(how), name, most.name(), background.name())));
     }
     for (const char* name : { "redtChat", "redtStation", "edtAbsent" }) {
         const int glyphs = Pixels::count(look(f.widget(QLatin1String(name))), text);
-        QVERIFY2(glyphs >= MinTextPixels, qPrintable(QStringLiteral("scheme %1, %2: %3 has %4 pixels of %5")
-                                                         .arg(n)
-                                                         .arg(QLatin1String(how), QLatin1String(name))
-                                                         .arg(glyphs)
-                                                         .arg(text.name())));
+        QVERIFY2(glyphs >= MinTextPixels,
+                 qPrintable(QStringLiteral("scheme %1, %2: %3 has %4 pixels of %5")
+                                .arg(n)
+                                .arg(QLatin1String(how), QLatin1String(name))
+                                .arg(glyphs)
+                                .arg(text.name())));
     }
     for (const char* name : { "cbCheckAway", "SpeakCheckBox", "ButtonAnnounceCheckBox", "KeySpeakCheckBox" }) {
         // The boxes' captions are small: their nearly covered glyph pixels count too.
         const int glyphs = Pixels::count(look(f.widget(QLatin1String(name))), label, LabelTolerance);
-        QVERIFY2(glyphs >= MinTextPixels, qPrintable(QStringLiteral("scheme %1, %2: %3 has %4 pixels near %5")
-                                                         .arg(n)
-                                                         .arg(QLatin1String(how), QLatin1String(name))
-                                                         .arg(glyphs)
-                                                         .arg(label.name())));
+        QVERIFY2(glyphs >= MinTextPixels,
+                 qPrintable(QStringLiteral("scheme %1, %2: %3 has %4 pixels near %5")
+                                .arg(n)
+                                .arg(QLatin1String(how), QLatin1String(name))
+                                .arg(glyphs)
+                                .arg(label.name())));
     }
 }
 

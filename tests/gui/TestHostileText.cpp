@@ -5,8 +5,8 @@
 #include "util/FormFixture.h"
 
 #include <QLabel>
-#include <QTextBrowser>
 #include <QTest>
+#include <QTextBrowser>
 
 class TestHostileText : public QObject
 {

@@ -15,7 +15,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <vector>
 
 namespace {
@@ -52,8 +51,8 @@ Region largestRegionOf(const QImage& image, QRgb color)
                 right = std::max(right, p.x());
                 top = std::min(top, p.y());
                 bottom = std::max(bottom, p.y());
-                const QPoint next[] = { { p.x() + 1, p.y() }, { p.x() - 1, p.y() }, { p.x(), p.y() + 1 },
-                                        { p.x(), p.y() - 1 } };
+                const QPoint next[]
+                    = { { p.x() + 1, p.y() }, { p.x() - 1, p.y() }, { p.x(), p.y() + 1 }, { p.x(), p.y() - 1 } };
                 for (const QPoint& n : next) {
                     if (n.x() < 0 || n.y() < 0 || n.x() >= w || n.y() >= h)
                         continue;

@@ -156,11 +156,12 @@ private slots:
         }
         const QSize saved = minimum + QSize(extraWidth, extraHeight);
         FormFixture f;
-        writeSettings(f, QStringLiteral("[Corvane]\r\nKeyboardSpeak=FALSE\r\nNotBringToFront=TRUE\r\nWidth=%1\r\n"
-                                        "Height=%2\r\n")
-                             .arg(saved.width())
-                             .arg(saved.height())
-                             .toLatin1());
+        writeSettings(f,
+                      QStringLiteral("[Corvane]\r\nKeyboardSpeak=FALSE\r\nNotBringToFront=TRUE\r\nWidth=%1\r\n"
+                                     "Height=%2\r\n")
+                          .arg(saved.width())
+                          .arg(saved.height())
+                          .toLatin1());
         QVERIFY(f.startLikeTheProgram());
         f.clock.advance(4000);
         QApplication::processEvents();

@@ -20,9 +20,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QTest>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBrowser>
 #include <memory>
 

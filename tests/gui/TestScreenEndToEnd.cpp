@@ -120,8 +120,7 @@ private slots:
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X server: run through tests/util/run-on-x.sh");
         m_xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
-        if (m_xdotool.isEmpty())
-            QSKIP("xdotool is not installed (scripts/setup.sh installs it)");
+        QVERIFY2(!m_xdotool.isEmpty(), "xdotool is not installed (scripts/setup.sh installs it)");
         m_program = qEnvironmentVariable("CORVANE_PROGRAM");
         QVERIFY2(QFile::exists(m_program), "CORVANE_PROGRAM does not name the program");
         QVERIFY2(QFile::exists(StandIn::path()), "CORVANE_STANDIN does not name the stand-in");

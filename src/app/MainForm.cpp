@@ -785,6 +785,11 @@ void TmainForm::setChatTextColor(quint32 bgr)
     redtChat->setPalette(palette);
 }
 
+quint32 TmainForm::chatTextColorBeforeRemote() const
+{
+    return m_keys->remoteSavedChatColor();
+}
+
 void TmainForm::setAlarmMsgAnnounce(bool on)
 {
     m_stations->setAlarmMsgAnnounce(on);

@@ -206,6 +206,7 @@ private:
     void setBoxChecked(Box box, bool checked) override;
     void setAbsentText(const QString& text) override;
     void setChatTextColor(quint32 bgr) override;
+    quint32 chatTextColorBeforeRemote() const override;
     void setAlarmMsgAnnounce(bool on) override;
     void setTimerBell(bool on) override;
     void awaitFirstStationList() override;

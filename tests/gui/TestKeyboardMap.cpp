@@ -330,6 +330,25 @@ private slots:
         QVERIFY(Pixels::count(after, black) > blackBefore);
     }
 
+    // In a dark scheme the text stays readable when a station ends remote commands with ".QU".
+    void quitBringsBackTheSchemesTextColourOnADarkPane()
+    {
+        FormFixture f;
+        f.writeSettings("[Corvane]\r\nKeyboardSpeak=FALSE\r\nColorSetNumber=1\r\n");
+        f.startUp();
+        connectOne(f, QStringLiteral("Q1AB"));
+        auto* pane = f.widget<QTextBrowser>(QStringLiteral("redtChat"));
+        press(f, Qt::Key_F9);
+        f.session.raiseChatTextReceived(QStringLiteral("Q1AB>.qu"));
+        QVERIFY(!f.form->commands().remoteEnabled());
+        const QImage shown = Pixels::onScreen(pane);
+        QCOMPARE(Pixels::dominant(shown), QColor(0, 0, 0));
+        const int white = Pixels::count(shown, QColor(255, 255, 255));
+        QVERIFY2(white >= 100, qPrintable(QString::number(white)));
+        QCOMPARE(Pixels::count(shown, QColor(255, 0, 0)), 0);
+        QVERIFY(f.form->keys().f9TimeOut().isActive());
+    }
+
     void f9AfterAColourChangeRestoresTheColourSavedFirst()
     {
         FormFixture f;

@@ -139,7 +139,8 @@ private slots:
     }
 
     // Settings that change no option box and choose scheme 1; a callsign typed the moment the window shows
-    // connects; the panes show white text on black on the screen; EchoLink closing ends Corvane.
+    // connects; the panes show white text on black on the screen; the transmit bar leaves the window's width
+    // alone; EchoLink closing ends Corvane.
     void typedAtOnceConnectsAndSchemeOneShowsOnTheScreen()
     {
         const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -207,6 +208,21 @@ private slots:
         // The area is the panes': it spans most of the window's width, below the clocks.
         QVERIFY2(panes.bounds.width() >= screen.width() / 2, qPrintable(QString::number(panes.bounds.width())));
         QVERIFY(panes.bounds.top() >= 78);
+
+        // Space on Tx/Rx, which has the keys since the connect, keys the transmitter: the transmit bar shows
+        // and the window keeps its width.
+        const QSize before = screen.size();
+        xdotool({ QStringLiteral("key"), QStringLiteral("space") });
+        QTRY_VERIFY_WITH_TIMEOUT(StandIn::send(QStringLiteral("calls")).contains(QStringLiteral("Transmit true")),
+                                 10000);
+        QTest::qWait(500);
+        const QSize keyed = QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).size();
+        qInfo("window %dx%d before keying, %dx%d with the transmit bar", before.width(), before.height(),
+              keyed.width(), keyed.height());
+        QCOMPARE(keyed, before);
+        xdotool({ QStringLiteral("key"), QStringLiteral("space") });
+        QTRY_VERIFY_WITH_TIMEOUT(StandIn::send(QStringLiteral("calls")).contains(QStringLiteral("Transmit false")),
+                                 10000);
 
         // EchoLink closing takes Corvane with it.
         StandIn::send(QStringLiteral("close"));

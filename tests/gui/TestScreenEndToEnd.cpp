@@ -217,8 +217,8 @@ private slots:
                                  10000);
         QTest::qWait(500);
         const QSize keyed = QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).size();
-        qInfo("window %dx%d before keying, %dx%d with the transmit bar", before.width(), before.height(),
-              keyed.width(), keyed.height());
+        qInfo("window %dx%d before keying, %dx%d with the transmit bar", before.width(), before.height(), keyed.width(),
+              keyed.height());
         QCOMPARE(keyed, before);
         xdotool({ QStringLiteral("key"), QStringLiteral("space") });
         QTRY_VERIFY_WITH_TIMEOUT(StandIn::send(QStringLiteral("calls")).contains(QStringLiteral("Transmit false")),

@@ -23,7 +23,6 @@
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QSplitter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -33,6 +32,7 @@
 #include <QShowEvent>
 #include <QSlider>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTextBrowser>
 
 namespace {
@@ -99,6 +99,7 @@ void TmainForm::buildControllers()
     Clock& clock = *m_services.clock;
     Platform& platform = *m_services.platform;
 
+    m_lifecycle = std::make_unique<Lifecycle>();
     m_roster = std::make_unique<StationRoster>();
     m_announcer = std::make_unique<Announcer>(*m_services.voice);
     m_options = std::make_unique<OptionBoxes>(*m_announcer, platform, static_cast<OptionBoxesView&>(*this));
@@ -139,12 +140,11 @@ void TmainForm::buildControllers()
     m_settings = std::make_unique<SettingsController>(*m_announcer, *m_panes);
     m_startUp = std::make_unique<StartUp>(
         StartUpParts { session, platform, clock, *m_roster, *m_announcer, *m_options, *m_panes, *m_journal, *m_settings,
-                       *m_display, *m_chatLine, *m_away, *m_transmit, *m_stations, *m_keys,
+                       *m_display, *m_chatLine, *m_away, *m_transmit, *m_stations, *m_keys, *m_lifecycle,
                        static_cast<ConnectionView&>(*this), static_cast<StartUpView&>(*this) });
     m_shutDown = std::make_unique<ShutDown>(ShutDownParts { session, *m_announcer, *m_panes, *m_journal, *m_settings,
-                                                            *m_roster, *m_startUp, platform, *m_services.power, clock,
+                                                            *m_roster, *m_lifecycle, platform, *m_services.power, clock,
                                                             static_cast<ShutDownView&>(*this) });
-    m_startUp->setShutDown(m_shutDown.get());
 }
 
 void TmainForm::wireWidgets()
@@ -194,7 +194,8 @@ void TmainForm::wireDisplayAndFocus()
     DisplaySettings& display = *m_display;
     connect(btnUpDown, &QSpinBox::valueChanged, this,
             [this, &display](int position) { guarded([&] { display.btnUpDownClick(position); }); });
-    connect(&display.clockTimer(), &Timer::timeout, this, [this, &display] { guarded([&] { display.refreshClocks(); }); });
+    connect(&display.clockTimer(), &Timer::timeout, this,
+            [this, &display] { guarded([&] { display.refreshClocks(); }); });
     display.refreshClocks();
     QRZLinkLabel->installEventFilter(this);
     redtStation->viewport()->installEventFilter(this);
@@ -415,8 +416,7 @@ void TmainForm::showConnectionInfo(const QString& info)
 void TmainForm::showLookUpPath(const QString& path)
 {
     m_lookUpAddress = QStringLiteral("https://callbook.example.net") + path;
-    ScreenReader::showText(QRZLinkLabel,
-                           QStringLiteral("<a href=\"%1\">%1</a>").arg(m_lookUpAddress.toHtmlEscaped()));
+    ScreenReader::showText(QRZLinkLabel, QStringLiteral("<a href=\"%1\">%1</a>").arg(m_lookUpAddress.toHtmlEscaped()));
 }
 
 void TmainForm::setWindowColor(quint32 bgr)
@@ -636,8 +636,8 @@ void TmainForm::setControlColor(const QString& objectName, ColorSchemes::ColorRo
         return;
     // Labels and check boxes paint with the window roles, edit lines and panes with the text roles.
     const bool font = role == ColorSchemes::ColorRole::Font;
-    const QPalette::ColorRole roles[2] = { font ? QPalette::Text : QPalette::Base,
-                                           font ? QPalette::WindowText : QPalette::Window };
+    const QPalette::ColorRole roles[2]
+        = { font ? QPalette::Text : QPalette::Base, font ? QPalette::WindowText : QPalette::Window };
     QPalette palette = widget->palette();
     for (QPalette::ColorRole r : roles)
         palette.setColor(r, toColor(bgr));
@@ -650,8 +650,9 @@ void TmainForm::showClock(ClockFace face, const QString& date, const QString& ti
 {
     QLabel* clock = face == ClockFace::Universal ? ClockUniversalTime : ClockLocalTime;
     // The date small over the time, so that both fit the clock's 78 pixels.
-    ScreenReader::showText(clock, QStringLiteral("<div style=\"font-size:14px\">%1</div><div>%2</div>")
-                                      .arg(date.toHtmlEscaped(), time.toHtmlEscaped()));
+    ScreenReader::showText(clock,
+                           QStringLiteral("<div style=\"font-size:14px\">%1</div><div>%2</div>")
+                               .arg(date.toHtmlEscaped(), time.toHtmlEscaped()));
 }
 
 QString TmainForm::lookUpAddress() const

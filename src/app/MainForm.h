@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/KeyPreview.h"
+#include "app/Lifecycle.h"
 #include "app/ShutDown.h"
 #include "app/StartUp.h"
 #include "chat/AwayReply.h"
@@ -113,6 +114,7 @@ public:
     MemoryPanel& memories() { return *m_memories; }
     KeyboardMap& keys() { return *m_keys; }
     ShutDown& shutDown() { return *m_shutDown; }
+    Lifecycle& lifecycle() { return *m_lifecycle; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -278,6 +280,7 @@ private:
     QString m_lookUpAddress;
 
     // Controllers, in the order they are made (later ones use earlier ones).
+    std::unique_ptr<Lifecycle> m_lifecycle;
     std::unique_ptr<StationRoster> m_roster;
     std::unique_ptr<Announcer> m_announcer;
     std::unique_ptr<OptionBoxes> m_options;

@@ -163,7 +163,7 @@ void TmainForm::saveOptions()
 
 bool TmainForm::shutdownPending() const
 {
-    return m_shutDown->shutdownPending();
+    return m_lifecycle->shutdownPending();
 }
 
 void TmainForm::startShutDownCountDown()

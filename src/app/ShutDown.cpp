@@ -1,8 +1,8 @@
 // Closing: the window's own close, and EchoLink closing by itself, which Corvane follows.
 #include "app/ShutDown.h"
 
+#include "app/Lifecycle.h"
 #include "app/Settings.h"
-#include "app/StartUp.h"
 #include "chat/ChatJournal.h"
 #include "chat/Panes.h"
 #include "echolink/SessionLink.h"
@@ -20,14 +20,18 @@ ShutDown::ShutDown(const ShutDownParts& parts, QObject* parent)
     , m_shutDownTimer(new Timer(parts.clock, 15000, this))
     , m_shutdownTimer2(new Timer(parts.clock, 2000, this))
 {
+    connect(&parts.lifecycle, &Lifecycle::attaching, this, [this] {
+        m_shutDownTimer->stop();
+        m_shutdownTimer2->stop();
+    });
 }
 
 void ShutDown::FormClose()
 {
-    StartUp& startUp = m_parts.startUp;
-    if (startUp.settingsLoaded())
+    Lifecycle& life = m_parts.lifecycle;
+    if (life.settingsLoaded())
         m_parts.settings.SaveSettings();
-    if (!startUp.echoLinkAttached())
+    if (!life.echoLinkAttached())
         return;
     m_parts.announcer.SpeakToMeNowSync(QStringLiteral("Corvane  and Echo link Closing Please wait"));
     // An EchoLink that died without a word answers neither call. Closing goes on without it: the settings are
@@ -63,21 +67,21 @@ bool ShutDown::askEchoLink(const std::function<void()>& call)
 
 void ShutDown::elEchoLinkSessionClosing()
 {
-    StartUp& startUp = m_parts.startUp;
-    if (startUp.echoLinkAttached() && m_parts.roster.isConnected()) {
+    Lifecycle& life = m_parts.lifecycle;
+    if (life.echoLinkAttached() && m_parts.roster.isConnected()) {
         m_parts.session.DisconnectAll();
-        startUp.setEchoLinkAttached(false);
+        life.setEchoLinkAttached(false);
         m_parts.roster.setConnected(false);
         m_parts.session.Quit();
         m_parts.view.closeWindow();
     }
-    if (startUp.echoLinkAttached()) {
+    if (life.echoLinkAttached()) {
         m_parts.session.Quit();
-        startUp.setEchoLinkAttached(false);
+        life.setEchoLinkAttached(false);
         m_parts.view.closeWindow();
     }
     m_parts.platform.beep();
-    if (!startUp.echoLinkAttached())
+    if (!life.echoLinkAttached())
         m_parts.view.closeWindow();
 }
 
@@ -96,7 +100,7 @@ void ShutDown::ApplicationEvents1Exception(const QString& message)
 
 void ShutDown::startCountDown()
 {
-    m_shutdownPending = true;
+    m_parts.lifecycle.setShutdownPending(true);
     m_shutDownTimer->setInterval(18000);
     m_shutDownTimer->start();
 }
@@ -104,7 +108,7 @@ void ShutDown::startCountDown()
 void ShutDown::cancelCountDown()
 {
     m_shutDownTimer->stop();
-    m_shutdownPending = false;
+    m_parts.lifecycle.setShutdownPending(false);
 }
 
 void ShutDown::ShutDownTimerTimer()
@@ -112,7 +116,7 @@ void ShutDown::ShutDownTimerTimer()
     m_parts.announcer.SpeakToMeNow(QStringLiteral("Shuting Down Now "));
     letPendingMessagesRun();
     m_shutDownTimer->stop();
-    m_shutdownPending = false;
+    m_parts.lifecycle.setShutdownPending(false);
     m_shutdownTimer2->setInterval(2000);
     m_shutdownTimer2->start();
 }

@@ -8,13 +8,13 @@ class Announcer;
 class ChatJournal;
 class Clock;
 class EchoLinkSession;
+class Lifecycle;
 class Panes;
 class Platform;
 class PowerControl;
 class SessionLink;
 class SettingsController;
 class StationRoster;
-class StartUp;
 class Timer;
 
 // What closing needs of the window.
@@ -34,7 +34,7 @@ struct ShutDownParts
     ChatJournal& journal;
     SettingsController& settings;
     StationRoster& roster;
-    StartUp& startUp;
+    Lifecycle& lifecycle;
     Platform& platform;
     PowerControl& power;
     Clock& clock;
@@ -50,8 +50,6 @@ public:
 
     Timer& shutDownTimer() { return *m_shutDownTimer; }
     Timer& shutdownTimer2() { return *m_shutdownTimer2; }
-    bool shutdownPending() const { return m_shutdownPending; }
-    void setShutdownPending(bool pending) { m_shutdownPending = pending; }
 
     void FormClose();
     void elEchoLinkSessionClosing();
@@ -71,5 +69,4 @@ private:
     ShutDownParts m_parts;
     Timer* m_shutDownTimer;
     Timer* m_shutdownTimer2;
-    bool m_shutdownPending = false;
 };

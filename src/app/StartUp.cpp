@@ -1,8 +1,8 @@
 // Start-up: from the creation of the window until EchoLink is attached and the settings are applied.
 #include "app/StartUp.h"
 
+#include "app/Lifecycle.h"
 #include "app/Settings.h"
-#include "app/ShutDown.h"
 #include "chat/AwayReply.h"
 #include "chat/ChatJournal.h"
 #include "chat/ChatLine.h"
@@ -116,11 +116,7 @@ void StartUp::attachStep()
     m_parts.away.replyTimer().setInterval(5000);
     m_parts.keys.checkBoxTimeOut().setInterval(10000);
     m_parts.keys.f9TimeOut().setInterval(600000);
-    if (m_shutDown) {
-        m_shutDown->setShutdownPending(false);
-        m_shutDown->shutDownTimer().stop();
-        m_shutDown->shutdownTimer2().stop();
-    }
+    m_parts.lifecycle.beginAttach();
     m_parts.transmit.stopTransmitBar();
     m_parts.connectionView.showLookUpPath(QStringLiteral("/db/"));
     m_parts.view.showVolumeLevel(m_parts.announcer.volumeLevel());
@@ -168,6 +164,6 @@ void StartUp::StartUpTimerTimer()
     m_parts.display.applyContentFontSize(true);
     m_parts.view.restoreSavedSize();
     m_parts.session.RefreshStationList(true);
-    m_echoLinkAttached = true;
-    m_settingsLoaded = true;
+    m_parts.lifecycle.setEchoLinkAttached(true);
+    m_parts.lifecycle.setSettingsLoaded(true);
 }

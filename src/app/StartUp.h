@@ -12,11 +12,11 @@ class ConnectionView;
 class DisplaySettings;
 class EchoLinkSession;
 class KeyboardMap;
+class Lifecycle;
 class OptionBoxes;
 class Panes;
 class Platform;
 class SettingsController;
-class ShutDown;
 class StationMonitor;
 class StationRoster;
 class Timer;
@@ -55,6 +55,7 @@ struct StartUpParts
     TransmitControl& transmit;
     StationMonitor& stations;
     KeyboardMap& keys;
+    Lifecycle& lifecycle;
     ConnectionView& connectionView;
     StartUpView& view;
 };
@@ -66,13 +67,7 @@ class StartUp : public QObject
 public:
     explicit StartUp(const StartUpParts& parts, QObject* parent = nullptr);
 
-    // The shut-down timers are the shut-down's own; the attach step stops them.
-    void setShutDown(ShutDown* shutDown) { m_shutDown = shutDown; }
-
     Timer& startUpTimer() { return *m_startUpTimer; }
-    bool echoLinkAttached() const { return m_echoLinkAttached; }
-    void setEchoLinkAttached(bool attached) { m_echoLinkAttached = attached; }
-    bool settingsLoaded() const { return m_settingsLoaded; }
     int startRetryCount() const { return m_startRetryCount; }
     const QString& iniFilePath() const { return m_iniFilePath; }
     const QString& chatLogPath() const { return m_chatLogPath; }
@@ -89,10 +84,7 @@ private:
     void giveUpStartUp();
 
     StartUpParts m_parts;
-    ShutDown* m_shutDown = nullptr;
     Timer* m_startUpTimer;
-    bool m_echoLinkAttached = false;
-    bool m_settingsLoaded = false;
     int m_startRetryCount = 0;
     QString m_iniFilePath;
     QString m_chatLogPath;

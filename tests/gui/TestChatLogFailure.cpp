@@ -14,7 +14,7 @@ private slots:
         // The log's name is taken by a folder: no entry can be written, from "Log Started" on.
         QVERIFY(QDir().mkpath(f.documentsFile(QStringLiteral("ChatLog.txt"))));
         f.startUp();
-        QVERIFY(f.form->startUp().settingsLoaded());
+        QVERIFY(f.form->lifecycle().settingsLoaded());
         QVERIFY(f.session.calls.contains(QStringLiteral("SystemConfig.Callsign()")));
         f.session.raiseConnected(QStringLiteral("Q1AB"), QStringLiteral("Op"), QStringLiteral("10.0.0.1"));
         for (int i = 0; i < 5; ++i)

@@ -63,7 +63,7 @@ private slots:
     void closingTheWindowDisconnectsShutsDownSaysSoAndLogsIt()
     {
         Station s;
-        QVERIFY(s.form.startUp().settingsLoaded());
+        QVERIFY(s.form.lifecycle().settingsLoaded());
         QVERIFY(s.form.close());
         // EchoLink closes itself, often already while the close sequence lets pending events run.
         const bool ended = m_standIn.state() == QProcess::NotRunning || m_standIn.waitForFinished(10000);
@@ -80,7 +80,7 @@ private slots:
     void closingAfterEchoLinkDiedEndsCorvane()
     {
         Station s;
-        QVERIFY(s.form.startUp().settingsLoaded());
+        QVERIFY(s.form.lifecycle().settingsLoaded());
         m_standIn.kill();
         QVERIFY(m_standIn.waitForFinished(10000));
         QElapsedTimer took;
@@ -99,7 +99,7 @@ private slots:
         QVERIFY(s.form.isVisible());
         StandIn::send(QStringLiteral("close"));
         QTRY_VERIFY_WITH_TIMEOUT(!s.form.isVisible(), 10000);
-        QVERIFY(!s.form.startUp().echoLinkAttached());
+        QVERIFY(!s.form.lifecycle().echoLinkAttached());
     }
 };
 

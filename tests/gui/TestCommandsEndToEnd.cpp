@@ -64,7 +64,7 @@ private slots:
     void aTypedStoreWithNoQsoProgramsTheButtonAndConfirmsIt()
     {
         Station s;
-        QVERIFY(s.form->startUp().settingsLoaded());
+        QVERIFY(s.form->lifecycle().settingsLoaded());
         QVERIFY(!s.form->roster().isConnected());
         s.voice.spoken.clear();
         s.type(QStringLiteral("/B12 q3ef"));

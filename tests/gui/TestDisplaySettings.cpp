@@ -154,7 +154,7 @@ private slots:
         f.writeSettings("[Corvane]\r\nKeyboardSpeak=FALSE\r\nColorSetNumber=" + QByteArray::number(number) + "\r\n");
         QVERIFY(f.startLikeTheProgram());
         f.clock.advance(4000);
-        QVERIFY(f.form->startUp().settingsLoaded());
+        QVERIFY(f.form->lifecycle().settingsLoaded());
         checkPainted(f, number);
         if (QTest::currentTestFailed())
             return;

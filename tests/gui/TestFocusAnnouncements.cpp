@@ -84,7 +84,7 @@ private slots:
         auto* chat = f.widget<QLineEdit>(QStringLiteral("edtChat"));
         QCOMPARE(QApplication::focusWidget(), chat);
         f.clock.advance(4000);
-        QVERIFY(f.form->startUp().settingsLoaded());
+        QVERIFY(f.form->lifecycle().settingsLoaded());
         QCOMPARE(QApplication::focusWidget(), chat);
         if (qso)
             return;

@@ -397,7 +397,7 @@ private slots:
         QCOMPARE(f.voice.texts(),
                  (QStringList { "Options saved", KeyMap::ShutDownWarning, KeyMap::ShutDownSeconds }));
         QVERIFY(QFile::exists(f.documentsFile(QStringLiteral("Corvane.ini"))));
-        QVERIFY(f.form->shutDown().shutdownPending());
+        QVERIFY(f.form->lifecycle().shutdownPending());
         QVERIFY(f.form->shutDown().shutDownTimer().isActive());
         QCOMPARE(f.form->shutDown().shutDownTimer().interval(), KeyMap::ShutDownCountDownMs);
 
@@ -405,7 +405,7 @@ private slots:
         f.voice.spoken.clear();
         press(f, Qt::Key_F12);
         QCOMPARE(f.voice.spoken, (Requests { { KeyMap::ShutDownCancelled, Queued } }));
-        QVERIFY(!f.form->shutDown().shutdownPending());
+        QVERIFY(!f.form->lifecycle().shutdownPending());
         QVERIFY(!f.form->shutDown().shutDownTimer().isActive());
     }
 

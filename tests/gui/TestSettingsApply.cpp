@@ -124,8 +124,8 @@ private slots:
         QVERIFY(f.widget<QLineEdit>(QStringLiteral("edtAbsent"))
                     ->text()
                     .startsWith(QStringLiteral("Sorry"))); // keys after it keep creation values
-        QVERIFY(!f.form->startUp().settingsLoaded());
-        QVERIFY(!f.form->startUp().echoLinkAttached());
+        QVERIFY(!f.form->lifecycle().settingsLoaded());
+        QVERIFY(!f.form->lifecycle().echoLinkAttached());
         f.form->close(); // an incomplete start does not save
         QVERIFY(readSettings(f).contains("VolumeLevel=loud"));
     }

@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(f.platform.beeps, beeps + 1);
         QCOMPARE(f.voice.texts().count(QStringLiteral("Options saved")), 2);
         QVERIFY(!f.form->isVisible());
-        QVERIFY(!f.form->startUp().echoLinkAttached());
+        QVERIFY(!f.form->lifecycle().echoLinkAttached());
     }
 
     // EchoLink gone without a word fails its calls; the close still saves, closes the log and ends the program,
@@ -121,13 +121,13 @@ private slots:
         FormFixture f;
         f.startUp();
         f.form->shutDown().startCountDown();
-        QVERIFY(f.form->shutDown().shutdownPending());
+        QVERIFY(f.form->lifecycle().shutdownPending());
         f.voice.spoken.clear();
         f.clock.advance(17999);
         QVERIFY(f.voice.spoken.isEmpty());
         f.clock.advance(1);
         QCOMPARE(f.voice.texts(), QStringList { "Shuting Down Now " });
-        QVERIFY(!f.form->shutDown().shutdownPending());
+        QVERIFY(!f.form->lifecycle().shutdownPending());
         f.clock.advance(1999);
         QVERIFY(f.power.requests.isEmpty());
         f.clock.advance(1);

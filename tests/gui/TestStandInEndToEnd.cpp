@@ -88,7 +88,7 @@ private slots:
         form.startUp().FormCreate();
         QCOMPARE(form.windowTitle(), QStringLiteral("Corvane - Q7XYZ Version 1.4.7.3"));
         clock.advance(4000);
-        QVERIFY(form.startUp().settingsLoaded());
+        QVERIFY(form.lifecycle().settingsLoaded());
 
         voice.spoken.clear();
         QVERIFY(!StandIn::send(QStringLiteral("connect Q1AB \"Jo Smith\" 10.1.2.3")).isEmpty());

@@ -106,8 +106,8 @@ private slots:
         QVERIFY(f.form->transmit().txTimer().isActive());
         QVERIFY(f.session.calls.isEmpty());
         f.clock.advance(60000);
-        QVERIFY(!f.form->startUp().settingsLoaded());
-        QVERIFY(!f.form->startUp().echoLinkAttached());
+        QVERIFY(!f.form->lifecycle().settingsLoaded());
+        QVERIFY(!f.form->lifecycle().echoLinkAttached());
     }
 
     void failingAttachIsReportedAndEndsTheStartUp()
@@ -121,7 +121,7 @@ private slots:
         QVERIFY(!f.form->startUp().startUpTimer().isActive());
         QCOMPARE(f.form->windowTitle(), QStringLiteral("Corvane"));
         f.clock.advance(10000);
-        QVERIFY(!f.form->startUp().settingsLoaded());
+        QVERIFY(!f.form->lifecycle().settingsLoaded());
     }
 
     void emptyCallsignLeavesTwoBlanksInTheCaption()
@@ -137,10 +137,10 @@ private slots:
         FormFixture f;
         f.form->startUp().FormCreate();
         f.clock.advance(3999);
-        QVERIFY(!f.form->startUp().settingsLoaded());
+        QVERIFY(!f.form->lifecycle().settingsLoaded());
         f.clock.advance(1);
-        QVERIFY(f.form->startUp().settingsLoaded());
-        QVERIFY(f.form->startUp().echoLinkAttached());
+        QVERIFY(f.form->lifecycle().settingsLoaded());
+        QVERIFY(f.form->lifecycle().echoLinkAttached());
         QVERIFY(!f.form->startUp().startUpTimer().isActive());
         QCOMPARE(f.session.callsOf(QStringLiteral("RefreshStationList")), QStringList { "RefreshStationList(true)" });
         QVERIFY(f.widget<QTextBrowser>(QStringLiteral("redtChat"))
@@ -156,8 +156,8 @@ private slots:
         f.session.failNext[QStringLiteral("RefreshStationList")] = QStringLiteral("busy");
         f.clock.advance(4000);
         QCOMPARE(f.lastChatLine(), QStringLiteral(">Application Exception busy"));
-        QVERIFY(!f.form->startUp().settingsLoaded());
-        QVERIFY(!f.form->startUp().echoLinkAttached());
+        QVERIFY(!f.form->lifecycle().settingsLoaded());
+        QVERIFY(!f.form->lifecycle().echoLinkAttached());
     }
 };
 

@@ -53,7 +53,7 @@ void TestNodeEndToEnd::operatorWorksAQsoThroughTheNode()
     TmainForm form(MainFormServices { &session, &f.voice, &f.clock, &f.platform, &f.power, {} });
     form.startUp().FormCreate();
     f.clock.advance(4000);
-    QVERIFY(form.startUp().settingsLoaded());
+    QVERIFY(form.lifecycle().settingsLoaded());
     auto* chatLine = form.findChild<QLineEdit*>(QStringLiteral("edtChat"));
     QVERIFY(chatLine);
     QCOMPARE(form.windowTitle(), QStringLiteral("Corvane - Q1AAA Version 1.4.7.3"));

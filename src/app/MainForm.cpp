@@ -102,11 +102,11 @@ void TmainForm::buildControllers()
     m_lifecycle = std::make_unique<Lifecycle>();
     m_roster = std::make_unique<StationRoster>();
     m_announcer = std::make_unique<Announcer>(*m_services.voice);
-    m_options = std::make_unique<OptionBoxes>(*m_announcer, platform, static_cast<OptionBoxesView&>(*this));
+    m_options = std::make_unique<OptionBoxes>(*m_announcer, platform, *m_roster, static_cast<OptionBoxesView&>(*this));
     m_focus = std::make_unique<FocusAnnouncer>(*m_announcer, *m_options, static_cast<OptionBoxesView&>(*this));
     m_panes = std::make_unique<ChatPanes>(redtChat, redtStation);
-    m_display = std::make_unique<DisplaySettings>(
-        DisplaySettingsParts { static_cast<DisplaySettingsView&>(*this), *m_announcer, *m_panes, platform, clock });
+    m_display = std::make_unique<DisplaySettings>(DisplaySettingsParts {
+        static_cast<DisplaySettingsView&>(*this), *m_announcer, *m_panes, platform, clock, *m_roster });
     m_announcer->setFailureReporter([this](const QString& line) { m_panes->AddChatLineQuietly(line); });
     m_journal = std::make_unique<ChatJournal>(clock);
     m_journal->setReporter([this](const QString& paneLine, const QString& spoken) {
@@ -120,7 +120,7 @@ void TmainForm::buildControllers()
     m_away = std::make_unique<AwayReply>(AwayReplyParts { *m_roster, session, *m_announcer, *m_options, *m_panes, clock,
                                                           static_cast<AwayReplyView&>(*this) });
     m_keys = std::make_unique<KeyboardMap>(KeyboardMapParts { *m_announcer, *m_options, *m_display, platform, clock,
-                                                              static_cast<KeyboardMapView&>(*this) });
+                                                              *m_roster, static_cast<KeyboardMapView&>(*this) });
     m_commands
         = std::make_unique<CommandDecoder>(CommandParts { *m_roster, session, *m_announcer, *m_options, *m_panes,
                                                           *m_memories, *m_away, static_cast<CommandView&>(*this) });
@@ -547,11 +547,6 @@ void TmainForm::showStationPaneEnd()
     redtStation->ensureCursorVisible();
 }
 
-void TmainForm::setReConnectEnabled(bool enabled)
-{
-    setEnabledQuietly(btnLastConnect, enabled);
-}
-
 void TmainForm::pressTransmit()
 {
     bTxRx->click();
@@ -574,11 +569,6 @@ QWidget* TmainForm::homeControl() const
 void TmainForm::focusHomeControl()
 {
     homeControl()->setFocus(Qt::OtherFocusReason);
-}
-
-bool TmainForm::homeIsTransmitButton() const
-{
-    return m_roster->isConnected();
 }
 
 namespace {
@@ -658,11 +648,6 @@ void TmainForm::showClock(ClockFace face, const QString& date, const QString& ti
 QString TmainForm::lookUpAddress() const
 {
     return m_lookUpAddress;
-}
-
-bool TmainForm::qsoInProgress() const
-{
-    return m_roster->isConnected();
 }
 
 void TmainForm::hideTransmitBar()
@@ -777,13 +762,6 @@ bool TmainForm::boxChecked(Box box) const
 void TmainForm::setBoxChecked(Box box, bool checked)
 {
     optionBox(box)->setChecked(checked);
-}
-
-void TmainForm::setChatTextColor(quint32 bgr)
-{
-    QPalette palette = redtChat->palette();
-    palette.setColor(QPalette::Text, toColor(bgr));
-    redtChat->setPalette(palette);
 }
 
 quint32 TmainForm::chatTextColorBeforeRemote() const

@@ -137,12 +137,10 @@ private:
     void bringToFront() override;
     void clearTalker() override;
     void clearStatusTalker() override;
-    void setReConnectEnabled(bool enabled) override;
     void pressTransmit() override;
     void showChatLog() override;
     // OptionBoxesView
     void focusHomeControl() override;
-    bool homeIsTransmitButton() const override;
     // DisplaySettingsView
     void applyContentFontSize(int size, bool includeAbsent) override;
     int fontSize() const override;
@@ -153,7 +151,6 @@ private:
     void setControlColor(const QString& objectName, ColorSchemes::ColorRole role, quint32 bgr) override;
     void showClock(ClockFace face, const QString& date, const QString& time) override;
     QString lookUpAddress() const override;
-    bool qsoInProgress() const override;
     // TransmitView
     void showTransmitBar() override;
     void setTransmitBarValue(int value) override;
@@ -175,7 +172,6 @@ private:
     // ShutDownView
     void closeWindow() override;
     // KeyboardMapView (MainFormKeys.cpp)
-    bool isConnected() const override;
     QString conferenceCalls() const override;
     QString lastStation() const override;
     QString lastChatText() const override;
@@ -207,7 +203,6 @@ private:
     bool boxChecked(Box box) const override;
     void setBoxChecked(Box box, bool checked) override;
     void setAbsentText(const QString& text) override;
-    void setChatTextColor(quint32 bgr) override;
     quint32 chatTextColorBeforeRemote() const override;
     void setAlarmMsgAnnounce(bool on) override;
     void setTimerBell(bool on) override;

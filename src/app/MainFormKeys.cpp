@@ -83,11 +83,6 @@ void TmainForm::previewKeyUp(QWidget*)
 
 // --- what the key map asks of the other subsystems
 
-bool TmainForm::isConnected() const
-{
-    return m_roster->isConnected();
-}
-
 QString TmainForm::conferenceCalls() const
 {
     return m_roster->conferenceCalls();

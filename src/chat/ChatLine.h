@@ -1,5 +1,7 @@
 #pragma once
 
+#include "echolink/ConnectionView.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -22,7 +24,7 @@ public:
     virtual QString chatLineText() const = 0;
     virtual void clearChatLine() = 0;
     virtual void focusChatLine() = 0;
-    virtual void setReConnectEnabled(bool enabled) = 0;
+    virtual void setButtonEnabled(ConnectionView::Button button, bool enabled) = 0;
     // Presses the transmit button as a click would.
     virtual void pressTransmit() = 0;
     // Shows the chat log viewer and returns when it is closed.

@@ -78,5 +78,5 @@ void TransmitControl::elEchoLinkSessionTX(bool on)
 void TransmitControl::elEchoLinkSessionLinkStatusChange(bool enabled)
 {
     m_parts.view.setWindowColor(enabled ? WindowColors::Idle : WindowColors::Waiting);
-    m_parts.view.setReConnectEnabled(false);
+    m_parts.view.setButtonEnabled(ConnectionView::Button::ReConnect, false);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "echolink/ConnectionView.h"
+
 #include <QObject>
 
 class Announcer;
@@ -19,7 +21,7 @@ public:
     virtual void setTransmitBarValue(int value) = 0;
     // Stops showing the bar and fills it again for the next QSO.
     virtual void hideTransmitBar() = 0;
-    virtual void setReConnectEnabled(bool enabled) = 0;
+    virtual void setButtonEnabled(ConnectionView::Button button, bool enabled) = 0;
 };
 
 struct TransmitParts

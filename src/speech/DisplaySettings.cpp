@@ -1,6 +1,7 @@
 #include "speech/DisplaySettings.h"
 
 #include "chat/Panes.h"
+#include "echolink/StationRoster.h"
 #include "platform/EventLoop.h"
 #include "platform/Platform.h"
 #include "speech/Announcer.h"
@@ -95,7 +96,7 @@ void DisplaySettings::redtStationURLClick(const QString& urlText)
 // Outside a QSO the station pane becomes a text-to-speech area, and says so.
 void DisplaySettings::redtStationDblClick()
 {
-    if (m_parts.view.qsoInProgress())
+    if (m_parts.roster.isConnected())
         return;
     m_parts.panes.clearStationPane();
     for (const char* line : StationPaneHelp)

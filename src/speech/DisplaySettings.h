@@ -11,6 +11,7 @@
 class Announcer;
 class Panes;
 class Platform;
+class StationRoster;
 
 // What the display settings change in the window.
 class DisplaySettingsView
@@ -34,8 +35,6 @@ public:
     virtual void showClock(ClockFace face, const QString& date, const QString& time) = 0;
     // The address the look-up link shows.
     virtual QString lookUpAddress() const = 0;
-    // A QSO is up: the station pane belongs to the station's information.
-    virtual bool qsoInProgress() const = 0;
 };
 
 struct DisplaySettingsParts
@@ -45,6 +44,7 @@ struct DisplaySettingsParts
     Panes& panes;
     Platform& platform;
     Clock& clock;
+    const StationRoster& roster;
 };
 
 // Colour schemes, font size, the two clocks with the UTC note, the look-up link and the station pane's help.

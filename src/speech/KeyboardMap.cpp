@@ -1,5 +1,6 @@
 #include "speech/KeyboardMap.h"
 
+#include "echolink/StationRoster.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
 #include "platform/Platform.h"
@@ -21,7 +22,7 @@ KeyboardMap::KeyboardMap(const KeyboardMapParts& parts, QObject* parent)
 bool KeyboardMap::FormKeyDown(int qtKey, Qt::KeyboardModifiers modifiers, Focus focus)
 {
     KeyMap::KeyContext context;
-    context.isConnected = m_parts.view.isConnected();
+    context.isConnected = m_parts.roster.isConnected();
     context.speakMessage = m_parts.options.speakMessage();
     context.volumeBarHasFocus = focus == Focus::VolumeBar;
     const KeyMap::KeyOutcome outcome = KeyMap::keyDown(qtKey, modifiers, context);

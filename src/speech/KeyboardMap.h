@@ -12,6 +12,7 @@ class Clock;
 class DisplaySettings;
 class OptionBoxes;
 class Platform;
+class StationRoster;
 class Timer;
 
 // What the key map needs of the window and of the subsystems the window owns.
@@ -20,7 +21,6 @@ class KeyboardMapView
 public:
     virtual ~KeyboardMapView() = default;
     // Station facts.
-    virtual bool isConnected() const = 0;
     virtual QString conferenceCalls() const = 0;
     virtual QString lastStation() const = 0;
     virtual QString lastChatText() const = 0;
@@ -55,6 +55,7 @@ struct KeyboardMapParts
     DisplaySettings& display;
     Platform& platform;
     Clock& clock;
+    const StationRoster& roster;
     KeyboardMapView& view;
 };
 

@@ -1,5 +1,6 @@
 #include "speech/OptionBoxes.h"
 
+#include "echolink/StationRoster.h"
 #include "platform/Platform.h"
 #include "speech/Announcer.h"
 #include "speech/SoundFiles.h"
@@ -7,9 +8,10 @@
 #include <Qt>
 #include <cstdlib>
 
-OptionBoxes::OptionBoxes(Announcer& announcer, Platform& platform, OptionBoxesView& view)
+OptionBoxes::OptionBoxes(Announcer& announcer, Platform& platform, const StationRoster& roster, OptionBoxesView& view)
     : m_announcer(announcer)
     , m_platform(platform)
+    , m_roster(roster)
     , m_view(view)
 {
 }
@@ -28,7 +30,7 @@ void OptionBoxes::ButtonAnnounceCheckBoxClick(bool checked)
     m_view.focusHomeControl();
     // With announcements off the home control stays silent, so say where the focus went.
     if (!checked)
-        m_announcer.SpeakToMeNow(m_view.homeIsTransmitButton() ? QStringLiteral("TR") : QStringLiteral(" "));
+        m_announcer.SpeakToMeNow(m_roster.isConnected() ? QStringLiteral("TR") : QStringLiteral(" "));
 }
 
 void OptionBoxes::KeySpeakCheckBoxClick(bool checked)

@@ -4,6 +4,7 @@
 
 class Announcer;
 class Platform;
+class StationRoster;
 
 // What the option boxes need of the window.
 class OptionBoxesView
@@ -12,7 +13,6 @@ public:
     virtual ~OptionBoxesView() = default;
     // The home control: the transmit button during a QSO, else the chat line.
     virtual void focusHomeControl() = 0;
-    virtual bool homeIsTransmitButton() const = 0;
 };
 
 // The speech-option boxes (Speak, Button Speak, Key Speak, Speech Enable, Focus) and the volume bar:
@@ -21,7 +21,7 @@ public:
 class OptionBoxes
 {
 public:
-    OptionBoxes(Announcer& announcer, Platform& platform, OptionBoxesView& view);
+    OptionBoxes(Announcer& announcer, Platform& platform, const StationRoster& roster, OptionBoxesView& view);
 
     bool speakMessage() const { return m_speakMessage; }
     bool buttonAnnounce() const { return m_buttonAnnounce; }
@@ -47,6 +47,8 @@ public:
 private:
     Announcer& m_announcer;
     Platform& m_platform;
+    // During a QSO (a station connected) the home control is the transmit button.
+    const StationRoster& m_roster;
     OptionBoxesView& m_view;
     bool m_speakMessage = true;
     bool m_buttonAnnounce = true;

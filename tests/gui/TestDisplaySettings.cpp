@@ -1,5 +1,6 @@
 // Colour schemes, font size, the clocks and their UTC note, the look-up link, the station pane's help and what
 // a screen reader reads of the changing labels.
+#include "echolink/StationRoster.h"
 #include "speech/Clocks.h"
 #include "speech/ColorSchemes.h"
 #include "speech/DisplaySettings.h"
@@ -27,7 +28,7 @@ struct RecordingDisplay : DisplaySettingsView, Panes
     QStringList chatLines;
     QStringList stationLines;
     QString clockTexts[2];
-    bool qso = false;
+    StationRoster roster;
 
     void applyContentFontSize(int, bool) override { }
     int fontSize() const override { return 10; }
@@ -39,7 +40,6 @@ struct RecordingDisplay : DisplaySettingsView, Panes
         clockTexts[face == ClockFace::Universal ? 0 : 1] = date + QLatin1Char(' ') + time;
     }
     QString lookUpAddress() const override { return {}; }
-    bool qsoInProgress() const override { return qso; }
 
     void AppendChatLine(const QString& line) override { chatLines << line; }
     void AppendChatLineAtCaret(const QString& line) override { chatLines << line; }
@@ -281,7 +281,7 @@ private slots:
         Announcer announcer(voice);
         FakePlatform platform;
         RecordingDisplay view;
-        DisplaySettings display({ view, announcer, view, platform, clock });
+        DisplaySettings display({ view, announcer, view, platform, clock, view.roster });
         display.setTimeZone(QTimeZone(zone));
         QCOMPARE(display.SetUTC_Clock_Time(), bias);
         const QStringList expected = bias == 0
@@ -299,13 +299,12 @@ private slots:
         Announcer announcer(voice);
         FakePlatform platform;
         RecordingDisplay view;
-        DisplaySettings display({ view, announcer, view, platform, clock });
+        DisplaySettings display({ view, announcer, view, platform, clock, view.roster });
         display.setTimeZone(QTimeZone("Asia/Tokyo"));
         QObject::connect(&display.clockTimer(), &Timer::timeout, [&display] { display.refreshClocks(); });
         clock.advance(1000);
         const QLocale locale;
-        QCOMPARE(view.clockTexts[0],
-                 QStringLiteral("3/9/2026 ") + Clocks::longTimeText(QTime(23, 59, 59), locale));
+        QCOMPARE(view.clockTexts[0], QStringLiteral("3/9/2026 ") + Clocks::longTimeText(QTime(23, 59, 59), locale));
         QCOMPARE(view.clockTexts[1], QStringLiteral("3/10/2026 ") + Clocks::longTimeText(QTime(8, 59, 59), locale));
         clock.advance(1000);
         QCOMPARE(view.clockTexts[0], QStringLiteral("3/10/2026 ") + Clocks::longTimeText(QTime(0, 0), locale));
@@ -335,13 +334,13 @@ private slots:
         auto* pane = f.widget<QTextBrowser>(QStringLiteral("redtStation"));
         f.voice.spoken.clear();
         QTest::mouseDClick(pane->viewport(), Qt::LeftButton);
-        QCOMPARE(pane->toPlainText().split(QLatin1Char('\n')),
-                 (QStringList {
-                     "Text to Speech area  If cut and paste text here, and you can not see the Text. Then Press "
-                     "Function 10. ",
-                     "Function number F2. will read out the pasted text. ",
-                     "Copy your text with CTRL C. Then move mouse here, left click once. ",
-                     "Then CTRL A to select All of this message. Then CTRL V to paste new text." }));
+        QCOMPARE(
+            pane->toPlainText().split(QLatin1Char('\n')),
+            (QStringList { "Text to Speech area  If cut and paste text here, and you can not see the Text. Then Press "
+                           "Function 10. ",
+                           "Function number F2. will read out the pasted text. ",
+                           "Copy your text with CTRL C. Then move mouse here, left click once. ",
+                           "Then CTRL A to select All of this message. Then CTRL V to paste new text." }));
         QCOMPARE(f.voice.texts(),
                  (QStringList { "Text to Speech area  If cut and paste text here, and you can not see the Text. "
                                 "Then Press Function 10. ",
@@ -375,7 +374,8 @@ private slots:
         f.session.raiseConnected(QStringLiteral("Q1AB"), QStringLiteral("Jo"), QStringLiteral("10.0.0.1"));
         QTest::mouseClick(link, Qt::LeftButton);
         QVERIFY(f.platform.opened.constLast().endsWith(QStringLiteral("/db/Q1AB")));
-        emit f.widget<QTextBrowser>(QStringLiteral("redtStation"))->anchorClicked(QUrl(QStringLiteral("http://x.example/a")));
+        emit f.widget<QTextBrowser>(QStringLiteral("redtStation"))
+            ->anchorClicked(QUrl(QStringLiteral("http://x.example/a")));
         QCOMPARE(f.platform.opened.constLast(), QStringLiteral("http://x.example/a"));
     }
 

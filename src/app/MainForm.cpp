@@ -83,8 +83,9 @@ TmainForm::~TmainForm()
     // Controllers go before the widgets they show in.
     m_session->release();
     m_keyPreviewFilter.reset();
-    m_shutDown.reset();
     m_startUp.reset();
+    m_keys.reset();
+    m_shutDown.reset();
     m_settings.reset();
     m_stations.reset();
     m_connections.reset();
@@ -119,8 +120,6 @@ void TmainForm::buildControllers()
                              static_cast<MemoryButtonsView&>(*this) });
     m_away = std::make_unique<AwayReply>(AwayReplyParts { *m_roster, session, *m_announcer, *m_options, *m_panes, clock,
                                                           static_cast<AwayReplyView&>(*this) });
-    m_keys = std::make_unique<KeyboardMap>(KeyboardMapParts { *m_announcer, *m_options, *m_display, platform, clock,
-                                                              *m_roster, static_cast<KeyboardMapView&>(*this) });
     m_commands
         = std::make_unique<CommandDecoder>(CommandParts { *m_roster, session, *m_announcer, *m_options, *m_panes,
                                                           *m_memories, *m_away, static_cast<CommandView&>(*this) });
@@ -138,13 +137,17 @@ void TmainForm::buildControllers()
                                                                         *m_panes, *m_transmit, platform,
                                                                         static_cast<StationMonitorView&>(*this) });
     m_settings = std::make_unique<SettingsController>(*m_announcer, *m_panes);
+    m_shutDown = std::make_unique<ShutDown>(ShutDownParts { session, *m_announcer, *m_panes, *m_journal, *m_settings,
+                                                            *m_roster, *m_lifecycle, platform, *m_services.power, clock,
+                                                            static_cast<ShutDownView&>(*this) });
+    // The key map reaches every subsystem its keys act on, so it comes after them.
+    m_keys = std::make_unique<KeyboardMap>(KeyboardMapParts {
+        *m_announcer, *m_options, *m_display, platform, clock, *m_roster, *m_chatLine, *m_stations, *m_commands,
+        *m_connections, *m_settings, *m_shutDown, *m_lifecycle, static_cast<KeyboardMapView&>(*this) });
     m_startUp = std::make_unique<StartUp>(
         StartUpParts { session, platform, clock, *m_roster, *m_announcer, *m_options, *m_panes, *m_journal, *m_settings,
                        *m_display, *m_chatLine, *m_away, *m_transmit, *m_stations, *m_keys, *m_lifecycle,
                        static_cast<ConnectionView&>(*this), static_cast<StartUpView&>(*this) });
-    m_shutDown = std::make_unique<ShutDown>(ShutDownParts { session, *m_announcer, *m_panes, *m_journal, *m_settings,
-                                                            *m_roster, *m_lifecycle, platform, *m_services.power, clock,
-                                                            static_cast<ShutDownView&>(*this) });
 }
 
 void TmainForm::wireWidgets()
@@ -762,11 +765,6 @@ bool TmainForm::boxChecked(Box box) const
 void TmainForm::setBoxChecked(Box box, bool checked)
 {
     optionBox(box)->setChecked(checked);
-}
-
-quint32 TmainForm::chatTextColorBeforeRemote() const
-{
-    return m_keys->remoteSavedChatColor();
 }
 
 void TmainForm::setAlarmMsgAnnounce(bool on)

@@ -172,23 +172,11 @@ private:
     // ShutDownView
     void closeWindow() override;
     // KeyboardMapView (MainFormKeys.cpp)
-    QString conferenceCalls() const override;
-    QString lastStation() const override;
-    QString lastChatText() const override;
-    QString lastAlarmText() const override;
     QString stationPaneText() const override;
     void focusControl(const QString& objectName) override;
     QString absentLineText() const override;
-    bool remoteEnabled() const override;
-    void setRemoteEnabled(bool on) override;
     quint32 chatPaneTextColor() const override;
     void setChatPaneTextColor(quint32 bgr) override;
-    void disconnectAll() override;
-    void reConnect() override;
-    void saveOptions() override;
-    bool shutdownPending() const override;
-    void startShutDownCountDown() override;
-    void cancelShutDownCountDown() override;
     // KeyPreviewTarget (MainFormKeys.cpp)
     bool keyPreviewOn() const override { return m_keyPreview; }
     bool previewKeyDown(QWidget* receiver, int qtKey, Qt::KeyboardModifiers modifiers) override;
@@ -203,7 +191,6 @@ private:
     bool boxChecked(Box box) const override;
     void setBoxChecked(Box box, bool checked) override;
     void setAbsentText(const QString& text) override;
-    quint32 chatTextColorBeforeRemote() const override;
     void setAlarmMsgAnnounce(bool on) override;
     void setTimerBell(bool on) override;
     void awaitFirstStationList() override;
@@ -285,7 +272,6 @@ private:
     std::unique_ptr<ChatJournal> m_journal;
     std::unique_ptr<MemoryPanel> m_memories;
     std::unique_ptr<AwayReply> m_away;
-    std::unique_ptr<KeyboardMap> m_keys;
     std::unique_ptr<CommandDecoder> m_commands;
     std::unique_ptr<ChatLine> m_chatLine;
     std::unique_ptr<TransmitControl> m_transmit;
@@ -294,6 +280,7 @@ private:
     std::unique_ptr<SettingsController> m_settings;
     std::unique_ptr<StartUp> m_startUp;
     std::unique_ptr<ShutDown> m_shutDown;
+    std::unique_ptr<KeyboardMap> m_keys;
     std::unique_ptr<KeyPreview> m_keyPreviewFilter;
 
     quint32 m_color = 0;

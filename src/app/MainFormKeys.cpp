@@ -83,26 +83,6 @@ void TmainForm::previewKeyUp(QWidget*)
 
 // --- what the key map asks of the other subsystems
 
-QString TmainForm::conferenceCalls() const
-{
-    return m_roster->conferenceCalls();
-}
-
-QString TmainForm::lastStation() const
-{
-    return m_roster->lastStation();
-}
-
-QString TmainForm::lastChatText() const
-{
-    return m_chatLine->lastChatText();
-}
-
-QString TmainForm::lastAlarmText() const
-{
-    return m_stations->lastAlarmText();
-}
-
 QString TmainForm::stationPaneText() const
 {
     return redtStation->toPlainText();
@@ -119,16 +99,6 @@ QString TmainForm::absentLineText() const
     return edtAbsent->text();
 }
 
-bool TmainForm::remoteEnabled() const
-{
-    return m_commands->remoteEnabled();
-}
-
-void TmainForm::setRemoteEnabled(bool on)
-{
-    m_commands->setRemoteEnabled(on);
-}
-
 quint32 TmainForm::chatPaneTextColor() const
 {
     return fromColor(redtChat->palette().color(QPalette::Text));
@@ -139,34 +109,4 @@ void TmainForm::setChatPaneTextColor(quint32 bgr)
     QPalette palette = redtChat->palette();
     palette.setColor(QPalette::Text, toColor(bgr));
     redtChat->setPalette(palette);
-}
-
-void TmainForm::disconnectAll()
-{
-    m_connections->btnDisconnectClick();
-}
-
-void TmainForm::reConnect()
-{
-    m_connections->btnLastConnectClick();
-}
-
-void TmainForm::saveOptions()
-{
-    m_settings->SaveSettings();
-}
-
-bool TmainForm::shutdownPending() const
-{
-    return m_lifecycle->shutdownPending();
-}
-
-void TmainForm::startShutDownCountDown()
-{
-    m_shutDown->startCountDown();
-}
-
-void TmainForm::cancelShutDownCountDown()
-{
-    m_shutDown->cancelCountDown();
 }

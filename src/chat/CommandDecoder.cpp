@@ -53,7 +53,7 @@ void CommandDecoder::perform(const Commands::Decoded& command)
         // The red goes at once, to the colour from before the switch-on: a fixed black would leave the text
         // invisible on the black or navy panes of most colour schemes.
         m_remoteEnabled = false;
-        m_parts.view.setChatPaneTextColor(m_parts.view.chatTextColorBeforeRemote());
+        m_parts.view.setChatPaneTextColor(m_chatColorBeforeRemote);
         speak(command.spoken);
         return;
     case Action::SendButtonList:

@@ -33,8 +33,6 @@ public:
     virtual void setAbsentText(const QString& text) = 0;
     // The chat pane's text colour, 0x00BBGGRR.
     virtual void setChatPaneTextColor(quint32 bgr) = 0;
-    // The chat pane's text colour from before remote commands were switched on.
-    virtual quint32 chatTextColorBeforeRemote() const = 0;
     virtual void setAlarmMsgAnnounce(bool on) = 0;
     virtual void setTimerBell(bool on) = 0;
     // The next station list raises the window again, as after start-up.
@@ -64,6 +62,9 @@ public:
 
     bool remoteEnabled() const { return m_remoteEnabled; }
     void setRemoteEnabled(bool on) { m_remoteEnabled = on; }
+    // The chat pane's text colour from before remote commands were switched on; .QU brings it back.
+    quint32 chatColorBeforeRemote() const { return m_chatColorBeforeRemote; }
+    void setChatColorBeforeRemote(quint32 bgr) { m_chatColorBeforeRemote = bgr; }
 
     // Empties the chat line whatever the text, then runs the command it holds, if any.
     void CmdDecode(const QString& commandText);
@@ -80,4 +81,5 @@ private:
 
     CommandParts m_parts;
     bool m_remoteEnabled = false;
+    quint32 m_chatColorBeforeRemote = 0;
 };

@@ -1,5 +1,12 @@
 #include "speech/KeyboardMap.h"
 
+#include "app/Lifecycle.h"
+#include "app/Settings.h"
+#include "app/ShutDown.h"
+#include "chat/ChatLine.h"
+#include "chat/CommandDecoder.h"
+#include "echolink/ConnectionControl.h"
+#include "echolink/StationMonitor.h"
 #include "echolink/StationRoster.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
@@ -42,7 +49,7 @@ void KeyboardMap::run(KeyAction action, Focus focus)
     case KeyAction::BackspaceFeedback:
         return backspaceFeedback(focus);
     case KeyAction::SpeakConference:
-        return m_parts.announcer.SpeakCallSign(m_parts.view.conferenceCalls());
+        return m_parts.announcer.SpeakCallSign(m_parts.roster.conferenceCalls());
     case KeyAction::SpeakLastStation:
         return speakLastStation();
     case KeyAction::SpeakLastTexts:
@@ -59,9 +66,9 @@ void KeyboardMap::run(KeyAction action, Focus focus)
     case KeyAction::ToggleShutDown:
         return toggleShutDown();
     case KeyAction::DisconnectAll:
-        return m_parts.view.disconnectAll();
+        return m_parts.connections.btnDisconnectClick();
     case KeyAction::ReConnect:
-        return m_parts.view.reConnect();
+        return m_parts.connections.btnLastConnectClick();
     case KeyAction::SpeakTime:
         return speakTime();
     }
@@ -88,7 +95,7 @@ void KeyboardMap::speakStationInfo()
 
 void KeyboardMap::speakLastStation()
 {
-    const QString last = m_parts.view.lastStation();
+    const QString last = m_parts.roster.lastStation();
     if (last.isEmpty())
         return;
     m_parts.announcer.SpeakCallSign(last);
@@ -98,8 +105,8 @@ void KeyboardMap::speakLastStation()
 void KeyboardMap::speakLastTexts()
 {
     // The speech operations skip empty texts themselves.
-    m_parts.announcer.SpeakToMeNow(m_parts.view.lastChatText());
-    m_parts.announcer.SpeakToMeNow(m_parts.view.lastAlarmText());
+    m_parts.announcer.SpeakToMeNow(m_parts.chatLine.lastChatText());
+    m_parts.announcer.SpeakToMeNow(m_parts.stations.lastAlarmText());
 }
 
 // The box announces itself on gaining the focus (which purges what was being said); the key's sentence
@@ -122,15 +129,16 @@ void KeyboardMap::TimerCheckBoxTimeOutTimer()
 void KeyboardMap::toggleRemoteCommands()
 {
     KeyboardMapView& view = m_parts.view;
-    if (view.remoteEnabled()) {
-        view.setRemoteEnabled(false);
+    CommandDecoder& commands = m_parts.commands;
+    if (commands.remoteEnabled()) {
+        commands.setRemoteEnabled(false);
         m_parts.announcer.SpeakToMeNow(KeyMap::RemoteDisabledText);
-        view.setChatPaneTextColor(m_remoteSavedChatColor);
+        view.setChatPaneTextColor(commands.chatColorBeforeRemote());
         m_timerF9TimeOut->stop();
         return;
     }
-    view.setRemoteEnabled(true);
-    m_remoteSavedChatColor = view.chatPaneTextColor();
+    commands.setRemoteEnabled(true);
+    commands.setChatColorBeforeRemote(view.chatPaneTextColor());
     m_parts.announcer.SpeakToMeNow(KeyMap::RemoteEnabledText);
     view.setChatPaneTextColor(KeyMap::RemoteChatColor);
     m_timerF9TimeOut->start();
@@ -140,9 +148,9 @@ void KeyboardMap::toggleRemoteCommands()
 void KeyboardMap::TimerF9TimeOutTimer()
 {
     m_timerF9TimeOut->stop();
-    m_parts.view.setRemoteEnabled(false);
+    m_parts.commands.setRemoteEnabled(false);
     m_parts.announcer.SpeakToMeNow(KeyMap::RemoteTimeOutText);
-    m_parts.view.setChatPaneTextColor(m_remoteSavedChatColor);
+    m_parts.view.setChatPaneTextColor(m_parts.commands.chatColorBeforeRemote());
 }
 
 // The number is saved with the other settings; nothing is said.
@@ -160,15 +168,14 @@ void KeyboardMap::nextColorScheme()
 // The count-down is longer than the warning says; what its end does belongs to the shut-down.
 void KeyboardMap::toggleShutDown()
 {
-    KeyboardMapView& view = m_parts.view;
-    if (view.shutdownPending()) {
+    if (m_parts.lifecycle.shutdownPending()) {
         m_parts.announcer.SpeakToMeNow(KeyMap::ShutDownCancelled);
-        view.cancelShutDownCountDown();
+        m_parts.shutDown.cancelCountDown();
         return;
     }
-    view.saveOptions();
+    m_parts.settings.SaveSettings();
     letPendingMessagesRun();
-    view.startShutDownCountDown();
+    m_parts.shutDown.startCountDown();
     m_parts.announcer.SpeakToMeNow(KeyMap::ShutDownWarning);
     m_parts.announcer.SpeakToMeNow(KeyMap::ShutDownSeconds);
 }

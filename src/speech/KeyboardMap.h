@@ -8,23 +8,25 @@
 #include <QString>
 
 class Announcer;
+class ChatLine;
 class Clock;
+class CommandDecoder;
+class ConnectionControl;
 class DisplaySettings;
+class Lifecycle;
 class OptionBoxes;
 class Platform;
+class SettingsController;
+class ShutDown;
+class StationMonitor;
 class StationRoster;
 class Timer;
 
-// What the key map needs of the window and of the subsystems the window owns.
+// What the key map needs of the window: the station pane, the focus and the two edit lines.
 class KeyboardMapView
 {
 public:
     virtual ~KeyboardMapView() = default;
-    // Station facts.
-    virtual QString conferenceCalls() const = 0;
-    virtual QString lastStation() const = 0;
-    virtual QString lastChatText() const = 0;
-    virtual QString lastAlarmText() const = 0;
     virtual QString stationPaneText() const = 0;
     // Focus.
     virtual void focusControl(const QString& objectName) = 0;
@@ -33,19 +35,9 @@ public:
     // The texts of the two edit lines, as they stand now.
     virtual QString chatLineText() const = 0;
     virtual QString absentLineText() const = 0;
-    // Remote commands and the chat pane's text colour (0x00BBGGRR) that shows them.
-    virtual bool remoteEnabled() const = 0;
-    virtual void setRemoteEnabled(bool on) = 0;
+    // The chat pane's text colour (0x00BBGGRR), which shows whether remote commands are on.
     virtual quint32 chatPaneTextColor() const = 0;
     virtual void setChatPaneTextColor(quint32 bgr) = 0;
-    // Connections.
-    virtual void disconnectAll() = 0;
-    virtual void reConnect() = 0;
-    // Settings and the timed power-off.
-    virtual void saveOptions() = 0;
-    virtual bool shutdownPending() const = 0;
-    virtual void startShutDownCountDown() = 0;
-    virtual void cancelShutDownCountDown() = 0;
 };
 
 struct KeyboardMapParts
@@ -56,6 +48,13 @@ struct KeyboardMapParts
     Platform& platform;
     Clock& clock;
     const StationRoster& roster;
+    const ChatLine& chatLine;
+    const StationMonitor& stations;
+    CommandDecoder& commands;
+    ConnectionControl& connections;
+    SettingsController& settings;
+    ShutDown& shutDown;
+    const Lifecycle& lifecycle;
     KeyboardMapView& view;
 };
 
@@ -96,7 +95,6 @@ public:
     const QString& chatDeletedChar() const { return m_chatDeletedChar; }
     const QString& absentTextAtKeyUp() const { return m_absentTextAtKeyUp; }
     const QString& absentDeletedChar() const { return m_absentDeletedChar; }
-    quint32 remoteSavedChatColor() const { return m_remoteSavedChatColor; }
 
 private:
     void run(KeyMap::KeyAction action, Focus focus);
@@ -119,5 +117,4 @@ private:
     QString m_chatDeletedChar;
     QString m_absentTextAtKeyUp;
     QString m_absentDeletedChar;
-    quint32 m_remoteSavedChatColor = 0;
 };

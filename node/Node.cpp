@@ -655,6 +655,9 @@ void Node::linkStateChanged(Link* link, int state)
         if (auto pending = std::exchange(link->pending, std::nullopt); pending && pending->wait)
             answer(pending->waiter);
         updateOwnStatus();
+    } else if (state == EchoLink::Qso::STATE_BYE_RECEIVED && link->pending) {
+        // A BYE in answer to the call: the station is there and says no.
+        linkFailed(link, QStringLiteral("Station %1 refused the connection").arg(link->call));
     } else if (state == EchoLink::Qso::STATE_DISCONNECTED) {
         if (link->pending)
             linkFailed(link, QStringLiteral("Station %1 did not answer").arg(link->call));
@@ -669,9 +672,11 @@ void Node::linkFailed(Link* link, const QString& reason)
         return;
     if (auto pending = std::exchange(link->pending, std::nullopt); pending && pending->wait)
         refuse(pending->waiter, reason);
+    // Forgotten before the BYE: the library reports the disconnection from inside disconnect(), and a link
+    // forgotten twice would leave the audio paths twice.
+    forget(link);
     if (link->qso->currentState() != EchoLink::Qso::STATE_DISCONNECTED)
         link->qso->disconnect();
-    forget(link);
 }
 
 void Node::linkGone(Link* link)

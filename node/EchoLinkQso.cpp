@@ -123,7 +123,10 @@ EchoLinkQso::Step EchoLinkQso::finish(End why, qint64 nowMs)
 
 bool EchoLinkQso::admitAudio(qint64 nowMs)
 {
-    if (state_ != State::Connected || !audioRate_.take(nowMs)) {
+    // What the station sends before its SDES arrives counts: the two ports race.
+    if (state_ != State::Connected && state_ != State::Connecting)
+        return false;
+    if (!audioRate_.take(nowMs)) {
         ++dropped_;
         return false;
     }
@@ -133,7 +136,9 @@ bool EchoLinkQso::admitAudio(qint64 nowMs)
 
 bool EchoLinkQso::admitText(qint64 nowMs)
 {
-    if (state_ != State::Connected || !textRate_.take(nowMs)) {
+    if (state_ != State::Connected && state_ != State::Connecting)
+        return false;
+    if (!textRate_.take(nowMs)) {
         ++dropped_;
         return false;
     }

@@ -65,11 +65,13 @@ public:
     Step tick(qint64 nowMs);
     void hangUp(qint64 nowMs);
 
-    // Each station gets a bounded share: packets beyond it are dropped and counted.
+    // Each station gets a bounded share: packets beyond it are dropped and counted (flooded() says so).
+    // Nothing is taken once the QSO has ended.
     bool admitAudio(qint64 nowMs);
     bool admitText(qint64 nowMs);
     bool admitControl(qint64 nowMs);
     quint64 dropped() const { return dropped_; }
+    bool live() const { return state_ == State::Connecting || state_ == State::Connected; }
 
     bool receiving(qint64 nowMs) const;
     void sendInfo(const QByteArray& info);

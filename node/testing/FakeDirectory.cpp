@@ -7,7 +7,7 @@
 // --port 0 takes a free port and says which ("listening on 127.0.0.1 port N").
 //
 // --hostile MODE makes it misbehave, for the tests of the node and its directory client:
-//   endless            the list never ends: records keep coming until the client hangs up
+//   endless            the list never ends: one description line keeps coming until the client hangs up
 //   stall              the list stops after its first line and the connection stays open
 //   stall-login        a login is never answered and the connection stays open
 //   huge               the list announces a million records and sends them
@@ -180,7 +180,8 @@ private:
         }
         if (hostile_ == QLatin1String("endless") || hostile_ == QLatin1String("huge")) {
             const bool huge = hostile_ == QLatin1String("huge");
-            socket->write("@@@\n" + QByteArray::number(huge ? 1000000 : count) + "\n" + records);
+            socket->write("@@@\n" + QByteArray::number(huge ? 1000000 : count + 1) + "\n" + records
+                          + (huge ? "" : "Q9ENDLESS\n"));
             flood(socket, huge);
             return;
         }
@@ -230,10 +231,11 @@ private:
             if (socket->state() != QAbstractSocket::ConnectedState)
                 return;
             QByteArray chunk;
-            while (socket->bytesToWrite() + chunk.size() < 256 * 1024) {
+            while (!huge && socket->bytesToWrite() + chunk.size() < 256 * 1024)
+                chunk += QByteArray(16 * 1024, 'e');
+            while (huge && socket->bytesToWrite() + chunk.size() < 256 * 1024) {
                 const QByteArray call = "Q" + QByteArray::number(next % 10) + "F" + QByteArray::number(next);
-                chunk += record(call, "Flood [ON 12:00]", QByteArray::number(200000 + next % 700000),
-                                huge ? "127.0.0.9" : "127.0.0." + QByteArray::number(1 + next % 200));
+                chunk += record(call, "Flood [ON 12:00]", QByteArray::number(200000 + next % 700000), "127.0.0.9");
                 ++next;
             }
             socket->write(chunk);

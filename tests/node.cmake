@@ -22,3 +22,21 @@ if(TARGET corvane-echolinkd)
     add_dependencies(TestNodeEndToEnd corvane-echolinkd fake-echolink-directory)
     set_tests_properties(TestNodeEndToEnd PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
 endif()
+
+# Interop with a station on Debian's EchoLink library, where that library is installed: it is no part of
+# the product, only this peer's.
+if(TARGET corvane-echolinkd AND CORVANE_ECHOLIB_PEER)
+    add_executable(echolib-peer node/peer/echolib_peer.cpp)
+    target_include_directories(echolib-peer SYSTEM PRIVATE ${ECHOLIB_INCLUDE_DIR})
+    target_compile_definitions(echolib-peer PRIVATE INTERNAL_SAMPLE_RATE=8000)
+    target_link_libraries(echolib-peer PRIVATE ${ECHOLIB_LIBRARY} ${ASYNCCPP_LIBRARY} ${ASYNCCORE_LIBRARY}
+        ${ASYNCAUDIO_LIBRARY} PkgConfig::SIGCXX)
+    corvane_add_test(NAME TestNodeInterop TIMEOUT 120 SOURCES node/TestNodeInterop.cpp node/NodeHarness.h
+                     LIBS corvane_echolink corvane_node_units)
+    target_compile_definitions(TestNodeInterop PRIVATE
+        CORVANE_NODE_PROGRAM="$<TARGET_FILE:corvane-echolinkd>"
+        CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>"
+        CORVANE_ECHOLIB_PEER_PROGRAM="$<TARGET_FILE:echolib-peer>")
+    add_dependencies(TestNodeInterop corvane-echolinkd fake-echolink-directory echolib-peer)
+    set_tests_properties(TestNodeInterop PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
+endif()

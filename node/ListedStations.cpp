@@ -17,6 +17,27 @@ ListedStation::Kind kindOf(const QString& call)
     return ListedStation::Kind::User;
 }
 
+// Four dotted decimal numbers and nothing else: the forms inet_aton also takes ("1.2.3", "0x7f.1") are
+// no listed address.
+QHostAddress addressOf(const QByteArray& text)
+{
+    const QList<QByteArray> parts = text.split('.');
+    if (parts.size() != 4)
+        return {};
+    for (const QByteArray& part : parts) {
+        if (part.isEmpty() || part.size() > 3)
+            return {};
+        for (const char c : part) {
+            if (c < '0' || c > '9')
+                return {};
+        }
+        if (part.toInt() > 255)
+            return {};
+    }
+    const QHostAddress address(QString::fromLatin1(text));
+    return usableAddress(address) ? address : QHostAddress();
+}
+
 } // namespace
 
 bool usableAddress(const QHostAddress& address)
@@ -71,8 +92,7 @@ std::optional<std::vector<ListedStation>> parse(const QByteArray& reply)
         }
         station.description = NodeText::nameFromWire(description.trimmed()).left(MaxDescriptionChars);
         station.node = node->trimmed().toInt();
-        const QHostAddress ip(QString::fromLatin1(address->trimmed()));
-        station.address = usableAddress(ip) ? ip : QHostAddress();
+        station.address = addressOf(address->trimmed());
         station.kind = kindOf(station.callsign);
         stations.push_back(std::move(station));
     }

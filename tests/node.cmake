@@ -21,6 +21,14 @@ if(TARGET corvane-echolinkd)
         CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>")
     add_dependencies(TestNodeEndToEnd corvane-echolinkd fake-echolink-directory)
     set_tests_properties(TestNodeEndToEnd PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
+
+    corvane_add_test(NAME TestNodeHostile TIMEOUT 120 SOURCES node/TestNodeHostile.cpp node/NodeHarness.h
+                     LIBS corvane_echolink corvane_node_units)
+    target_compile_definitions(TestNodeHostile PRIVATE
+        CORVANE_NODE_PROGRAM="$<TARGET_FILE:corvane-echolinkd>"
+        CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>")
+    add_dependencies(TestNodeHostile corvane-echolinkd fake-echolink-directory)
+    set_tests_properties(TestNodeHostile PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
 endif()
 
 # Interop with a station on Debian's EchoLink library, where that library is installed: it is no part of

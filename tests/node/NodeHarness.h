@@ -65,6 +65,8 @@ public:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder_ + QStringLiteral("/run"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder_ + QStringLiteral("/config"));
         process_.setProcessEnvironment(env);
+        if (!errorFile_.isEmpty())
+            process_.setStandardErrorFile(errorFile_);
         process_.setProgram(QStringLiteral(CORVANE_NODE_PROGRAM));
         // The configuration path in the command line lets the test runner find a node a crashed test left.
         process_.setArguments({ QStringLiteral("--verbose"), QStringLiteral("--config"), configPath() });
@@ -104,6 +106,20 @@ public:
     }
 
     bool finishes(int ms) { return process_.waitForFinished(ms); }
+    // Standard error goes to this file (a pipe nobody reads, for instance) instead of the test.
+    void sendErrorsTo(const QString& path) { errorFile_ = path; }
+    // Resident memory in KiB, from /proc.
+    qint64 residentKiB() const
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(process_.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+        return -1;
+    }
     QByteArray log() { return process_.readAllStandardError(); }
 
     std::unique_ptr<SocketSession> session;
@@ -111,6 +127,7 @@ public:
 private:
     QString folder_;
     Station station_;
+    QString errorFile_;
     QProcess process_;
 };
 

@@ -27,12 +27,13 @@ QString errorOf(const std::function<void()>& call)
 class Peer
 {
 public:
-    Peer(const QString& record, bool refuse = false)
+    Peer(const QString& record, bool refuse = false, const QString& callsign = QStringLiteral("Q5PEER"),
+         const QString& address = QStringLiteral("127.0.0.5"))
     {
         process_.setProgram(QStringLiteral(CORVANE_ECHOLIB_PEER_PROGRAM));
-        process_.setArguments({ QStringLiteral("--callsign"), QStringLiteral("Q5PEER"), QStringLiteral("--name-hex"),
+        process_.setArguments({ QStringLiteral("--callsign"), callsign, QStringLiteral("--name-hex"),
                                 QString::fromLatin1(peerName.toHex()), QStringLiteral("--info"),
-                                QStringLiteral("Peer station"), QStringLiteral("--bind"), QStringLiteral("127.0.0.5"),
+                                QStringLiteral("Peer station"), QStringLiteral("--bind"), address,
                                 QStringLiteral("--record"), record, QStringLiteral("--refuse"),
                                 refuse ? QStringLiteral("1") : QStringLiteral("0") });
         process_.start();
@@ -104,6 +105,7 @@ private slots:
     void audioBothWays();
     void refusedCallIsSaidAndTheNodeStillAnswers();
     void cancelledCallLeavesTheNodeAnswering();
+    void conferenceRelaysAudioAndChat();
 
 private:
     void start(bool refuse = false);
@@ -138,7 +140,8 @@ void TestNodeInterop::start(bool refuse)
 {
     // The station is listed at its address (node 100001); Q9GONE is listed where nobody answers.
     directory_ = std::make_unique<Directory>(QStringList { QStringLiteral("--listed"), QStringLiteral("Q5PEER,127.0.0.5,ON"),
-                                                           QStringLiteral("--listed"), QStringLiteral("Q9GONE,127.0.0.9,ON") });
+                                                           QStringLiteral("--listed"), QStringLiteral("Q9GONE,127.0.0.9,ON"),
+                                                           QStringLiteral("--listed"), QStringLiteral("Q6PEER,127.0.0.6,ON") });
     peer_ = std::make_unique<Peer>(peerRecord_, refuse);
     node_->start();
     node_->awaitLogin();
@@ -254,6 +257,54 @@ void TestNodeInterop::cancelledCallLeavesTheNodeAnswering()
     peer_->send("call 127.0.0.1");
     QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 5000);
     QCOMPARE(connected.at(0).at(0).toString(), QStringLiteral("Q5PEER"));
+}
+
+void TestNodeInterop::conferenceRelaysAudioAndChat()
+{
+    start();
+    const QString secondRecord = dir_->filePath(QStringLiteral("second.wav"));
+    Peer second(secondRecord, false, QStringLiteral("Q6PEER"), QStringLiteral("127.0.0.6"));
+    QSignalSpy connected(node_->session.get(), &EchoLinkSession::OnConnected);
+    QSignalSpy chat(node_->session.get(), &EchoLinkSession::OnChatTextReceived);
+    peer_->send("call 127.0.0.1");
+    QVERIFY(peer_->waitFor("connected"));
+    second.send("call 127.0.0.1");
+    QVERIFY(second.waitFor("connected"));
+    QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 2, 2000);
+    // The node's information now lists who is connected.
+    std::optional<QByteArray> info;
+    while ((info = second.waitFor("info", 2000)) && !QByteArray::fromHex(*info).contains("Connected stations")) {
+    }
+    QVERIFY(info);
+    QVERIFY(QByteArray::fromHex(*info).contains("Q5PEER"));
+
+    // A chat line from one station reaches the other under its sender's callsign, and Corvane.
+    peer_->chat("Gr\xfc\xdf"
+                "e an alle");
+    QCOMPARE(chatBody(second.waitFor("chat").value_or("")), QByteArray("Q5PEER>Gr\xfc\xdf"
+                                                                         "e an alle"));
+    QTRY_COMPARE_WITH_TIMEOUT(chat.count(), 1, 1000);
+    QCOMPARE(chat.at(0).at(0).toString(), QStringLiteral("Q5PEER>Grüße an alle"));
+    // Corvane's chat goes to both.
+    node_->session->SendChatText(QStringLiteral("73 to all"));
+    QCOMPARE(chatBody(peer_->waitFor("chat").value_or("")), QByteArray("Q1AAA>73 to all"));
+    QCOMPARE(chatBody(second.waitFor("chat").value_or("")), QByteArray("Q1AAA>73 to all"));
+
+    // The talking station is heard by the other station and by the speaker.
+    peer_->send("tx");
+    QVERIFY(second.waitFor("receiving 1", 2000));
+    QVERIFY(peer_->waitFor("sent", 4000));
+    QVERIFY(second.waitFor("receiving 0", 3000));
+    second.quit();
+    node_->stop();
+    QString error;
+    const auto atSecond = WavFile::read(secondRecord, &error);
+    QVERIFY2(atSecond, qPrintable(error));
+    const double share = shareOfEnergy(*atSecond, 1000);
+    QVERIFY2(atSecond->size() >= 15000 && share > 0.9,
+             qPrintable(QStringLiteral("%1 samples, share %2").arg(atSecond->size()).arg(share)));
+    const auto atNode = WavFile::read(node_->outputWav(), &error);
+    QVERIFY2(atNode && shareOfEnergy(*atNode, 1000) > 0.9, qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestNodeInterop)

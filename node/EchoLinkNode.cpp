@@ -6,6 +6,7 @@
 #include "NodeServer.h"
 #include "NodeText.h"
 #include "echolink/EchoLinkWire.h"
+#include "platform/Clock.h"
 
 #include <QTime>
 
@@ -32,12 +33,8 @@ EchoLinkNode::EchoLinkNode(NodeServer& server, std::optional<NodeConfig> config,
             QStringLiteral("OnChatTextReceived"),
             { QStringLiteral("EchoLink: more arrived than Corvane read in time; some of it was left out") }));
     };
-    for (QTimer* timer : { &retryTimer_, &listTimer_, &offlineTimer_, &graceTimer_ })
+    for (QTimer* timer : { &listTimer_, &offlineTimer_, &graceTimer_ })
         timer->setSingleShot(true);
-    connect(&retryTimer_, &QTimer::timeout, this, [this] {
-        if (!loggedIn_ && !finishing_ && !shuttingDown_)
-            login();
-    });
     connect(&listTimer_, &QTimer::timeout, this, [this] {
         const QString trouble
             = loggedIn_ ? QStringLiteral("The EchoLink directory did not send the station list") : directoryTrouble();
@@ -49,14 +46,6 @@ EchoLinkNode::EchoLinkNode(NodeServer& server, std::optional<NodeConfig> config,
             then();
     });
     connect(&graceTimer_, &QTimer::timeout, this, [this] { finish(); });
-    connect(&loginTimer_, &QTimer::timeout, this, [this] {
-        if (loggedIn_ && !finishing_ && !shuttingDown_)
-            login();
-    });
-    connect(&refreshTimer_, &QTimer::timeout, this, [this] {
-        if (loggedIn_)
-            requestList();
-    });
 }
 
 EchoLinkNode::~EchoLinkNode()
@@ -98,8 +87,8 @@ bool EchoLinkNode::start(QString* error)
     events.chat = [this](const QString& line) { raise(QStringLiteral("OnChatTextReceived"), { line }); };
     events.stationText = [this](const QString& text) { raise(QStringLiteral("OnStationTextReceived"), { text }); };
     events.listing = [this](const QString& call, const QHostAddress& address) {
-        const ListedStation* station = directory_ ? directory_->find(call) : nullptr;
-        if (!station || NodeText::isNodeNumber(call))
+        const StationEntry* station = directory_ && !NodeText::isNodeNumber(call) ? findStation(call) : nullptr;
+        if (!station)
             return StationGate::Listing::NotListed;
         return station->address == address ? StationGate::Listing::ListedHere : StationGate::Listing::ListedElsewhere;
     };
@@ -113,18 +102,18 @@ bool EchoLinkNode::start(QString* error)
         return false;
     }
 
-    directory_ = std::make_unique<NodeDirectory>(
-        NodeDirectory::Settings { config_->servers, config_->callsign, config_->password,
-                                  NodeText::toWindows1252(config_->location), bindAddress(*config_) },
-        this);
-    directory_->loginDone = [this](NodeDirectory::Presence presence, NodeDirectory::Outcome outcome) {
-        loginDone(presence, outcome);
-    };
-    directory_->listDone = [this](NodeDirectory::Outcome outcome) { listDone(outcome); };
+    DirectoryClient::Settings settings;
+    settings.servers = config_->servers;
+    settings.login = { config_->callsign, config_->password, config_->location };
+    settings.bindAddress = bindAddress(*config_);
+    settings.listRefreshSeconds = config_->listRefreshSeconds;
+    directory_ = std::make_unique<DirectoryClient>(settings, SystemClock::instance(), this);
+    connect(directory_.get(), &DirectoryClient::statusChanged, this, &EchoLinkNode::statusChanged);
+    connect(directory_.get(), &DirectoryClient::loginRefused, this, [this] { loginTrouble(true); });
+    connect(directory_.get(), &DirectoryClient::loginFailed, this, [this] { loginTrouble(false); });
+    connect(directory_.get(), &DirectoryClient::stationListUpdated, this, [this] { listDone(true); });
+    connect(directory_.get(), &DirectoryClient::listFailed, this, [this] { listDone(false); });
     login();
-    loginTimer_.start(LoginRefreshMs);
-    if (config_->listRefreshSeconds > 0)
-        refreshTimer_.start(config_->listRefreshSeconds * 1000);
     return true;
 }
 
@@ -229,7 +218,7 @@ void EchoLinkNode::connect1(const Waiter& waiter, const QString& station, bool w
 
 void EchoLinkNode::tryConnect(const ConnectRequest& request, bool listRefreshed)
 {
-    const ListedStation* station = directory_->find(request.key);
+    const StationEntry* station = findStation(request.key);
     if (!station) {
         if (listRefreshed)
             return refuse(request.waiter, QStringLiteral("Station %1 not found").arg(request.key));
@@ -242,10 +231,8 @@ void EchoLinkNode::tryConnect(const ConnectRequest& request, bool listRefreshed)
     const QString call = station->callsign;
     if (conference_->has(call))
         return refuse(request.waiter, QStringLiteral("Already connected to %1").arg(call));
-    if (station->status == ListedStation::Status::Busy && station->kind != ListedStation::Kind::Conference)
+    if (station->status == StationStatus::Busy && station->kind() != StationKind::Conference)
         return refuse(request.waiter, QStringLiteral("Station %1 is busy").arg(call));
-    if (station->address.isNull())
-        return refuse(request.waiter, QStringLiteral("Station %1 is listed without a usable address").arg(call));
     if (conference_->hasAddress(station->address))
         return refuse(request.waiter,
                       QStringLiteral("Already connected to the station at %1").arg(station->address.toString()));
@@ -386,8 +373,8 @@ void EchoLinkNode::goOffline(std::function<void()> then)
     } else {
         whenOffline_ = std::move(then);
     }
-    presence_ = NodeDirectory::Presence::Off;
-    directory_->login(NodeDirectory::Presence::Off);
+    presence_ = DirectoryClient::Status::Offline;
+    directory_->setStatus(DirectoryClient::Status::Offline);
     // Bounded: a directory that does not answer must not keep the operator waiting.
     offlineTimer_.start(OfflineWaitMs);
 }
@@ -396,85 +383,79 @@ void EchoLinkNode::goOffline(std::function<void()> then)
 
 void EchoLinkNode::login()
 {
-    presence_ = conference_ && conference_->connectedCount() > 0 ? NodeDirectory::Presence::Busy
-                                                                 : NodeDirectory::Presence::On;
-    directory_->login(presence_);
+    presence_ = conference_ && conference_->connectedCount() > 0 ? DirectoryClient::Status::Busy
+                                                                 : DirectoryClient::Status::Online;
+    directory_->setStatus(presence_);
+}
+
+const StationEntry* EchoLinkNode::findStation(const QString& key) const
+{
+    if (NodeText::isNodeNumber(key))
+        return directory_->stations().findId(key.toInt());
+    return directory_->stations().findCallsign(key);
 }
 
 void EchoLinkNode::updatePresence()
 {
     // An EchoLink station in a QSO shows as busy in the directory.
-    if (!loggedIn_ || finishing_ || shuttingDown_)
+    if (finishing_ || shuttingDown_ || !directory_)
         return;
-    const auto wanted = conference_->connectedCount() > 0 ? NodeDirectory::Presence::Busy : NodeDirectory::Presence::On;
+    const auto wanted
+        = conference_->connectedCount() > 0 ? DirectoryClient::Status::Busy : DirectoryClient::Status::Online;
     if (wanted != presence_)
         login();
 }
 
-void EchoLinkNode::loginDone(NodeDirectory::Presence presence, NodeDirectory::Outcome outcome)
+void EchoLinkNode::statusChanged(DirectoryClient::Status status)
 {
-    note(QStringLiteral("login %1: %2").arg(int(presence)).arg(int(outcome)));
-    if (presence == NodeDirectory::Presence::Off) {
-        loggedIn_ = false;
+    note(QStringLiteral("directory status %1").arg(int(status)));
+    const bool up = status != DirectoryClient::Status::Offline;
+    loggedIn_ = up;
+    if (!up) {
+        if (auto then = std::exchange(whenOffline_, {}))
+            then();
+    } else {
+        loginRefused_ = false;
+        unreachable_ = false;
+    }
+    if (up != linkUp_ && !finishing_) {
+        linkUp_ = up;
+        raise(QStringLiteral("OnLinkStatusChange"), { up });
+    }
+}
+
+void EchoLinkNode::loginTrouble(bool refused)
+{
+    if (presence_ == DirectoryClient::Status::Offline) {
+        // Signing off did not get through: the node ends all the same.
         if (auto then = std::exchange(whenOffline_, {}))
             then();
         return;
     }
-    const bool wasUp = loggedIn_;
-    if (outcome == NodeDirectory::Outcome::Done) {
-        loggedIn_ = true;
-        loginRefused_ = false;
-        unreachable_ = false;
-        retryMs_ = FirstRetryMs;
-        retryTimer_.stop();
-        if (std::exchange(listAfterLogin_, false))
-            requestList();
-    } else {
-        loggedIn_ = false;
-        const bool fresh = !loginRefused_ && !unreachable_;
-        loginRefused_ = outcome == NodeDirectory::Outcome::Refused;
-        unreachable_ = outcome == NodeDirectory::Outcome::Unreachable;
-        // Said once, where Corvane shows it; calls that need the directory fail with it until a login succeeds.
-        if (fresh && !finishing_)
-            raise(QStringLiteral("OnStationTextReceived"), { directoryTrouble() });
-        const QString trouble = directoryTrouble();
-        for (const Waiter& waiter : std::exchange(listWaiters_, {}))
-            refuse(waiter, trouble);
-        for (const ConnectRequest& request : std::exchange(connectWaiters_, {}))
-            refuse(request.waiter, trouble);
-        if (!finishing_ && !shuttingDown_)
-            scheduleRetry();
-    }
-    if (loggedIn_ != wasUp && loggedIn_ != linkUp_ && !finishing_) {
-        linkUp_ = loggedIn_;
-        raise(QStringLiteral("OnLinkStatusChange"), { linkUp_ });
-    }
-}
-
-void EchoLinkNode::scheduleRetry()
-{
-    if (retryTimer_.isActive())
-        return;
-    note(QStringLiteral("next login in %1 s").arg(retryMs_ / 1000));
-    retryTimer_.start(retryMs_);
-    retryMs_ = std::min(retryMs_ * 2, LastRetryMs);
+    const bool fresh = !loginRefused_ && !unreachable_;
+    loggedIn_ = directory_->isLoggedIn();
+    loginRefused_ = refused;
+    unreachable_ = !refused;
+    // Said once, where Corvane shows it; calls that need the directory fail with it until a login succeeds.
+    if (fresh && !finishing_)
+        raise(QStringLiteral("OnStationTextReceived"), { directoryTrouble() });
+    const QString trouble = directoryTrouble();
+    for (const Waiter& waiter : std::exchange(listWaiters_, {}))
+        refuse(waiter, trouble);
+    for (const ConnectRequest& request : std::exchange(connectWaiters_, {}))
+        refuse(request.waiter, trouble);
 }
 
 void EchoLinkNode::requestList()
 {
-    if (!directory_)
-        return;
-    // The directory gives its list to logged-in stations only.
-    if (!loggedIn_) {
-        listAfterLogin_ = true;
-        return;
-    }
-    directory_->fetchList();
+    // The client fetches once the login has gone through.
+    if (directory_)
+        directory_->refresh();
 }
 
-void EchoLinkNode::listDone(NodeDirectory::Outcome outcome)
+void EchoLinkNode::listDone(bool received)
 {
-    if (outcome == NodeDirectory::Outcome::Done) {
+    if (received) {
         watchAlarms();
         raise(QStringLiteral("OnStationListReceived"));
         listTimer_.stop();
@@ -507,9 +488,9 @@ QString EchoLinkNode::directoryTrouble() const
 void EchoLinkNode::watchAlarms()
 {
     QHash<QString, AlarmWatch::State> listed;
-    for (const ListedStation& station : directory_->stations())
+    for (const StationEntry& station : directory_->stations().entries())
         listed.insert(station.callsign,
-                      station.status == ListedStation::Status::Busy ? AlarmWatch::State::Busy : AlarmWatch::State::On);
+                      station.status == StationStatus::Busy ? AlarmWatch::State::Busy : AlarmWatch::State::On);
     for (const AlarmWatch::Change& change : alarms_.update(listed, QTime::currentTime()))
         raise(QStringLiteral("OnAlarm"), { change.call, AlarmWatch::statusCode(change.state) });
 }

@@ -3,7 +3,7 @@
 #include "AlarmWatch.h"
 #include "NodeCalls.h"
 #include "NodeConfig.h"
-#include "NodeDirectory.h"
+#include "DirectoryClient.h"
 
 #include <QJsonArray>
 #include <QObject>
@@ -30,10 +30,6 @@ public:
     // After Shutdown, time left for the session to say Quit before the node ends anyway.
     static constexpr int ClosingGraceMs = 3000;
     static constexpr int OfflineWaitMs = 1500;
-    static constexpr int FirstRetryMs = 5000;
-    static constexpr int LastRetryMs = 5 * 60 * 1000;
-    // The directory forgets a station that has not logged in again for a while.
-    static constexpr int LoginRefreshMs = 5 * 60 * 1000;
 
     // A node that cannot work (its configuration or ports are unusable) still serves the socket and fails
     // every call with that reason, so that Corvane shows and speaks it.
@@ -75,11 +71,12 @@ private:
     void shutdown(const Waiter& waiter);
 
     void login();
-    void loginDone(NodeDirectory::Presence presence, NodeDirectory::Outcome outcome);
-    void listDone(NodeDirectory::Outcome outcome);
+    void statusChanged(DirectoryClient::Status status);
+    void loginTrouble(bool refused);
+    void listDone(bool received);
     void requestList();
-    void scheduleRetry();
     void updatePresence();
+    const StationEntry* findStation(const QString& key) const;
     void goOffline(std::function<void()> then);
     QString directoryTrouble() const;
     void watchAlarms();
@@ -92,7 +89,7 @@ private:
     bool verbose_;
     QSet<int> sessions_;
 
-    std::unique_ptr<NodeDirectory> directory_;
+    std::unique_ptr<DirectoryClient> directory_;
     std::unique_ptr<AudioInput> microphone_;
     std::unique_ptr<AudioOutput> speaker_;
     std::unique_ptr<Conference> conference_;
@@ -100,22 +97,17 @@ private:
     std::vector<Waiter> listWaiters_;
     std::vector<ConnectRequest> connectWaiters_;
     std::vector<ConnectRequest> calling_; // answered when the station answers (or not)
-    QTimer refreshTimer_;
-    QTimer retryTimer_;
-    QTimer loginTimer_;
     QTimer listTimer_;
     QTimer offlineTimer_;
     QTimer graceTimer_;
     std::function<void()> whenOffline_;
-    int retryMs_ = FirstRetryMs;
     bool loggedIn_ = false;
     bool loginRefused_ = false;
     bool unreachable_ = false;
-    bool listAfterLogin_ = false;
     bool linkUp_ = false;
     bool transmitting_ = false;
     bool shuttingDown_ = false;
     bool finishing_ = false;
-    NodeDirectory::Presence presence_ = NodeDirectory::Presence::Off;
+    DirectoryClient::Status presence_ = DirectoryClient::Status::Offline;
     AlarmWatch alarms_;
 };

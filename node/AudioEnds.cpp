@@ -162,7 +162,8 @@ public:
 
     bool open(QString* error)
     {
-        if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        // Unbuffered: a packet's samples are in the file as soon as they are decoded (12.5 writes a second).
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
             *error = QStringLiteral("Cannot write the received audio: %1").arg(file_.errorString());
             return false;
         }

@@ -108,6 +108,18 @@ public:
     bool finishes(int ms) { return process_.waitForFinished(ms); }
     // Standard error goes to this file (a pipe nobody reads, for instance) instead of the test.
     void sendErrorsTo(const QString& path) { errorFile_ = path; }
+    // CPU time the node's threads have used so far, in milliseconds (the scheduler's nanosecond count).
+    double cpuMs() const
+    {
+        double total = 0;
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(process_.processId());
+        for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+            if (stat.open(QIODevice::ReadOnly))
+                total += stat.readAll().split(' ').value(0).toDouble() / 1e6;
+        }
+        return total;
+    }
     // Resident memory in KiB, from /proc.
     qint64 residentKiB() const
     {

@@ -9,7 +9,9 @@ shift || true
 packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
           libspeechd-dev libespeak-ng-dev speech-dispatcher speech-dispatcher-espeak-ng espeak-ng-data
           xvfb xauth procps fonts-dejavu-core
-          libecholib-dev libasynccore-dev libasynccpp-dev libasyncaudio-dev libsigc++-2.0-dev libgsm1-dev)
+          libgsm1-dev
+          libecholib-dev libasynccore-dev libasynccpp-dev libasyncaudio-dev libsigc++-2.0-dev)
+# (the EchoLink library and its event loop build only the interop tests' peer station)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

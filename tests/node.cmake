@@ -6,6 +6,7 @@ if(TARGET corvane-echolinkd)
     corvane_add_test(NAME TestNodeText SOURCES unit/TestNodeText.cpp LIBS corvane_node_units)
     corvane_add_test(NAME TestEchoLinkPackets SOURCES unit/TestEchoLinkPackets.cpp LIBS corvane_node_units)
     corvane_add_test(NAME TestEchoLinkQso SOURCES unit/TestEchoLinkQso.cpp LIBS corvane_node_units)
+    corvane_add_test(NAME TestNodeServer SOURCES unit/TestNodeServer.cpp LIBS corvane_node_stack)
     corvane_add_test(NAME TestNodeLoopback TIMEOUT 90 SOURCES node/TestNodeLoopback.cpp node/NodeHarness.h
                      LIBS corvane_echolink corvane_node_units)
     target_compile_definitions(TestNodeLoopback PRIVATE

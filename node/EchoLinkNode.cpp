@@ -50,6 +50,7 @@ EchoLinkNode::EchoLinkNode(NodeServer& server, std::optional<NodeConfig> config,
 
 EchoLinkNode::~EchoLinkNode()
 {
+    finishing_ = true; // the QSOs' last events change nothing in the directory
     conference_.reset();
     if (speaker_)
         speaker_->close();

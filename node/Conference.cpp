@@ -145,7 +145,7 @@ Conference::Link& Conference::add(const QHostAddress& address, bool incoming, co
     link->address = address;
     link->call = callsign;
     link->callBytes = NodeText::toWindows1252(callsign);
-    EchoLinkQso::Own own { own_.callsign, own_.name, information() };
+    EchoLinkQso::Own own { own_.callsign, own_.name, information(), own_.connectTimeoutMs };
     link->qso = std::make_unique<EchoLinkQso>(
         own, [this, address](EchoLinkQso::Port port, const QByteArray& datagram) { sendTo(address, port, datagram); },
         incoming, now());

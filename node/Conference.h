@@ -36,6 +36,7 @@ public:
         QByteArray callsign; // Windows-1252, as sent
         QByteArray name;
         QByteArray info;
+        qint64 connectTimeoutMs = EchoLinkQso::ConnectTimeoutMs;
     };
 
     struct Events

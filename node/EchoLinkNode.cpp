@@ -95,8 +95,13 @@ bool EchoLinkNode::start(QString* error)
     };
     events.refreshList = [this] { requestList(); };
     events.note = [this](const QString& text) { note(text); };
-    const Conference::Station own { NodeText::toWindows1252(config_->callsign), NodeText::toWindows1252(config_->name),
-                                    NodeText::toWindows1252(config_->info) };
+    Conference::Station own { NodeText::toWindows1252(config_->callsign), NodeText::toWindows1252(config_->name),
+                              NodeText::toWindows1252(config_->info) };
+    // A test hook: how long a call waits for an answer, shorter than the network's 20 seconds.
+    bool ok = false;
+    const int wait = qEnvironmentVariableIntValue("CORVANE_NODE_CONNECT_TIMEOUT_MS", &ok);
+    if (ok && wait >= 100 && wait < EchoLinkQso::ConnectTimeoutMs)
+        own.connectTimeoutMs = wait;
     conference_ = std::make_unique<Conference>(own, *speaker_, std::move(events));
     if (!conference_->open(bindAddress(*config_), config_->portBase, &problem_)) {
         *error = problem_;

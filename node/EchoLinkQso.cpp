@@ -77,7 +77,7 @@ EchoLinkQso::Step EchoLinkQso::tick(qint64 nowMs)
 {
     switch (state_) {
     case State::Connecting:
-        if (nowMs - started_ >= ConnectTimeoutMs)
+        if (nowMs - started_ >= own_.connectTimeoutMs)
             return finish(End::DidNotAnswer, nowMs);
         if (nowMs - lastSent_ >= CallRetryMs) {
             lastSent_ = nowMs;

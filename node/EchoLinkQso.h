@@ -49,6 +49,7 @@ public:
         QByteArray callsign; // Windows-1252, as sent
         QByteArray name;
         QByteArray info;
+        qint64 connectTimeoutMs = ConnectTimeoutMs;
     };
     using Send = std::function<void(Port, const QByteArray&)>;
 

@@ -48,6 +48,7 @@ private slots:
     void audioBothWays();
     void refusedCallIsSaidAndTheNodeStillAnswers();
     void cancelledCallLeavesTheNodeAnswering();
+    void unansweredCallLeavesTheNodeAnswering();
     void conferenceRelaysAudioAndChat();
 
 private:
@@ -200,6 +201,20 @@ void TestNodeInterop::cancelledCallLeavesTheNodeAnswering()
     peer_->send("call 127.0.0.1");
     QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 5000);
     QCOMPARE(connected.at(0).at(0).toString(), QStringLiteral("Q5PEER"));
+}
+
+void TestNodeInterop::unansweredCallLeavesTheNodeAnswering()
+{
+    start();
+    QSignalSpy connected(node_->session.get(), &EchoLinkSession::OnConnected);
+    QCOMPARE(errorOf([this] { node_->session->Connect1(QStringLiteral("Q9GONE"), true); }),
+             QStringLiteral("Station Q9GONE did not answer"));
+    // Not waited for: it fails on its own, and the node goes on.
+    node_->session->Connect1(QStringLiteral("Q9GONE"), false);
+    QTest::qWait(3500);
+    QCOMPARE(node_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
+    peer_->send("call 127.0.0.1");
+    QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 5000);
 }
 
 void TestNodeInterop::conferenceRelaysAudioAndChat()

@@ -18,6 +18,13 @@ using namespace EchoLinkPackets;
 
 namespace {
 
+// AddressSanitizer keeps freed memory in quarantine: resident memory says nothing about the node there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool memoryIsMeasurable = false;
+#else
+constexpr bool memoryIsMeasurable = true;
+#endif
+
 const Station ann { "Q1AAA", "annpass", "Ann", "127.0.0.1", "" };
 const QString node = QStringLiteral("127.0.0.1");
 
@@ -228,7 +235,7 @@ void TestNodeHostile::listedStationGetsInOnceAndFloodsAreThinned()
     QVERIFY(disconnected.count() <= connected.count());
     const qint64 after = node_->residentKiB();
     qInfo("resident memory %lld KiB before the floods, %lld KiB after", before, after);
-    QVERIFY(after - before < 20 * 1024);
+    QVERIFY(!memoryIsMeasurable || after - before < 20 * 1024);
 }
 
 void TestNodeHostile::unreadStandardErrorNeverStopsTheNode()
@@ -269,7 +276,7 @@ void TestNodeHostile::hostileDirectory()
     QVERIFY(answersQuickly(*node_));
     const qint64 memory = node_->residentKiB();
     qInfo("%s: resident memory %lld KiB", qPrintable(mode), memory);
-    QVERIFY(memory < 100 * 1024);
+    QVERIFY(!memoryIsMeasurable || memory < 100 * 1024);
 }
 
 void TestNodeHostile::stationsWithoutUsableAddressesAreNotFound()

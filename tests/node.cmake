@@ -49,3 +49,16 @@ if(TARGET corvane-echolinkd AND CORVANE_ECHOLIB_PEER)
     add_dependencies(TestNodeInterop corvane-echolinkd fake-echolink-directory echolib-peer)
     set_tests_properties(TestNodeInterop PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
 endif()
+
+# Interop with SvxLink's EchoLink module (Debian's svxlink-server), where it is installed.
+find_program(SVXLINK_PROGRAM svxlink PATHS /usr/bin)
+if(TARGET corvane-echolinkd AND SVXLINK_PROGRAM)
+    corvane_add_test(NAME TestNodeSvxLink TIMEOUT 120 SOURCES node/TestNodeSvxLink.cpp node/NodeHarness.h
+                     LIBS corvane_echolink corvane_node_units)
+    target_compile_definitions(TestNodeSvxLink PRIVATE
+        CORVANE_NODE_PROGRAM="$<TARGET_FILE:corvane-echolinkd>"
+        CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>"
+        CORVANE_SVXLINK_PROGRAM="${SVXLINK_PROGRAM}")
+    add_dependencies(TestNodeSvxLink corvane-echolinkd fake-echolink-directory)
+    set_tests_properties(TestNodeSvxLink PROPERTIES RESOURCE_LOCK echolink_loopback_ports)
+endif()

@@ -1,0 +1,246 @@
+// The node against SvxLink's EchoLink module (Debian's svxlink-server) on loopback: SvxLink at 127.0.0.4
+// logs in to the fake directory as Q4SVX-L, with its radio side on SvxLink's UDP audio device (its
+// transmitter sends what it would put on the air, 16-bit samples at 16 kHz, to a port this test reads) and its DTMF commands taken
+// from a pseudo-terminal. Calls both ways, station information and chat, audio from the node to SvxLink,
+// hang-ups from each side.
+#include "NodeHarness.h"
+#include "NodeText.h"
+
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <QtEndian>
+
+using namespace NodeHarness;
+
+namespace {
+
+const Station ann { "Q1AAA", "annpass", "Ann", "127.0.0.1", "" };
+constexpr quint16 svxTxPort = 10011;
+constexpr quint16 svxRxPort = 10010;
+
+class SvxLink
+{
+public:
+    explicit SvxLink(const QString& folder)
+        : folder_(folder)
+    {
+        QDir().mkpath(folder + QStringLiteral("/svxlink.d"));
+        write(QStringLiteral("svxlink.conf"),
+              QStringLiteral("[GLOBAL]\nLOGICS=SimplexLogic\nCFG_DIR=svxlink.d\nCARD_SAMPLE_RATE=16000\n\n"
+                             "[SimplexLogic]\nTYPE=Simplex\nRX=Rx1\nTX=Tx1\nMODULES=ModuleEchoLink\nCALLSIGN=Q4SVX\n"
+                             "SHORT_IDENT_INTERVAL=0\nLONG_IDENT_INTERVAL=0\nEVENT_HANDLER=/usr/share/svxlink/events.tcl\n"
+                             "DEFAULT_LANG=en_US\nRGR_SOUND_DELAY=-1\nDTMF_CTRL_PTY=%1\n\n"
+                             "[Rx1]\nTYPE=Local\nAUDIO_DEV=udp:127.0.0.1:%2\nAUDIO_CHANNEL=0\nSQL_DET=VOX\n"
+                             "SQL_START_DELAY=0\nSQL_DELAY=0\nSQL_HANGTIME=200\nVOX_FILTER_DEPTH=20\nVOX_THRESH=1000\n"
+                             "DTMF_DEC_TYPE=INTERNAL\nPEAK_METER=0\nDEEMPHASIS=0\n\n"
+                             "[Tx1]\nTYPE=Local\nAUDIO_DEV=udp:127.0.0.1:%3\nAUDIO_CHANNEL=0\nPTT_TYPE=NONE\nTIMEOUT=300\n"
+                             "TX_DELAY=0\nPREEMPHASIS=0\nDTMF_TONE_LENGTH=100\nDTMF_TONE_SPACING=50\n"
+                             "DTMF_DIGIT_PWR=-15\n")
+                  .arg(dtmfPath())
+                  .arg(svxRxPort)
+                  .arg(svxTxPort));
+        write(QStringLiteral("svxlink.d/ModuleEchoLink.conf"),
+              QStringLiteral("[ModuleEchoLink]\nNAME=EchoLink\nID=2\nTIMEOUT=0\nSERVERS=127.0.0.3\n"
+                             "CALLSIGN=Q4SVX-L\nPASSWORD=svxpass\nSYSOPNAME=Sven Svensson\nLOCATION=Loopback\n"
+                             "BIND_ADDR=127.0.0.4\nMAX_QSOS=10\nMAX_CONNECTIONS=11\nLINK_IDLE_TIMEOUT=0\n"
+                             "DESCRIPTION=\"SvxLink test node\\n\"\n"));
+        process_.setProgram(QStringLiteral(CORVANE_SVXLINK_PROGRAM));
+        process_.setArguments({ QStringLiteral("--config=") + folder + QStringLiteral("/svxlink.conf") });
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.start();
+        QVERIFY(process_.waitForStarted());
+        QVERIFY(waitFor("EchoLink directory status changed to ON", 8000));
+    }
+    ~SvxLink()
+    {
+        process_.terminate();
+        if (!process_.waitForFinished(3000))
+            process_.kill();
+        process_.waitForFinished(1000);
+    }
+
+    QString dtmfPath() const { return folder_ + QStringLiteral("/dtmf_ctrl"); }
+
+    // DTMF digits as if keyed on the radio side.
+    void dtmf(const QByteArray& digits)
+    {
+        QFile pty(dtmfPath());
+        QVERIFY(pty.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        pty.write(digits);
+    }
+
+    // Waits until SvxLink has written `text` (what it wrote so far stays readable in output()).
+    bool waitFor(const QByteArray& text, int ms = 5000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms) {
+            output_ += process_.readAll();
+            if (output_.indexOf(text, seen_) >= 0) {
+                seen_ = output_.indexOf(text, seen_) + text.size();
+                return true;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            process_.waitForReadyRead(20);
+        }
+        return false;
+    }
+    QByteArray output()
+    {
+        output_ += process_.readAll();
+        return output_;
+    }
+
+private:
+    void write(const QString& name, const QString& text)
+    {
+        QFile file(folder_ + QLatin1Char('/') + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
+    }
+
+    QString folder_;
+    QProcess process_;
+    QByteArray output_;
+    qsizetype seen_ = 0;
+};
+
+// The share of the energy at one frequency, summed over short windows (Goertzel on each): SvxLink's jitter
+// buffer may drop or repeat a block, which breaks the tone's phase between windows but not within one.
+// The window holds whole cycles of the tone.
+double windowedShare(const std::vector<float>& samples, double hertz, double rate, int window)
+{
+    double total = 0;
+    double tone = 0;
+    const double k = 2 * std::cos(2 * M_PI * hertz / rate);
+    for (std::size_t start = 0; start + window <= samples.size(); start += window) {
+        double s1 = 0;
+        double s2 = 0;
+        for (int i = 0; i < window; ++i) {
+            const double x = samples[start + i];
+            total += x * x;
+            const double s = x + k * s1 - s2;
+            s2 = s1;
+            s1 = s;
+        }
+        tone += 2 * (s1 * s1 + s2 * s2 - k * s1 * s2) / window;
+    }
+    return total > 0 ? tone / total : 0;
+}
+
+} // namespace
+
+class TestNodeSvxLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void nodeCallsSvxLink();
+    void svxLinkCallsTheNodeByNumber();
+    void audioFromTheNodeGoesOnAir();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<Directory> directory_;
+    std::unique_ptr<SvxLink> svx_;
+    std::unique_ptr<NodeProcess> node_;
+};
+
+void TestNodeSvxLink::init()
+{
+    dir_ = scratchFolder();
+    directory_ = std::make_unique<Directory>();
+    svx_ = std::make_unique<SvxLink>(dir_->filePath(QStringLiteral("svx")));
+    node_ = std::make_unique<NodeProcess>(dir_->filePath(QStringLiteral("a")), ann);
+    node_->writeConfig(writeTestTone(dir_->filePath(QStringLiteral("tone.wav"))));
+    node_->start();
+    node_->awaitLogin();
+}
+
+void TestNodeSvxLink::cleanup()
+{
+    node_->stop();
+    if (QTest::currentTestFailed()) {
+        qWarning("node:\n%s", node_->log().right(6000).constData());
+        qWarning("svxlink:\n%s", svx_->output().right(6000).constData());
+    }
+    node_.reset();
+    svx_.reset();
+    directory_.reset();
+    dir_.reset();
+}
+
+void TestNodeSvxLink::nodeCallsSvxLink()
+{
+    QSignalSpy connected(node_->session.get(), &EchoLinkSession::OnConnected);
+    QSignalSpy disconnected(node_->session.get(), &EchoLinkSession::OnDisconnected);
+    QSignalSpy info(node_->session.get(), &EchoLinkSession::OnStationTextReceived);
+    node_->session->Connect1(QStringLiteral("Q4SVX-L"), true);
+    QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 2000);
+    QCOMPARE(connected.at(0).at(0).toString(), QStringLiteral("Q4SVX-L"));
+    QCOMPARE(connected.at(0).at(2).toString(), QStringLiteral("127.0.0.4"));
+    QTRY_VERIFY_WITH_TIMEOUT(!info.isEmpty(), 3000);
+    // SvxLink's information lists the stations in its QSOs, this node among them.
+    QTRY_VERIFY_WITH_TIMEOUT(info.last().at(0).toString().contains(QLatin1String("Q1AAA")), 3000);
+    QVERIFY(info.last().at(0).toString().contains(QLatin1String("Q4SVX-L")));
+
+    // Chat with accents and a 400-character line reaches SvxLink as sent.
+    const QString line = QStringLiteral("Grüße ") + QString(400, QLatin1Char('y'));
+    node_->session->SendChatText(line);
+    QVERIFY(svx_->waitFor("EchoLink chat message received from Q1AAA"));
+    QVERIFY(svx_->waitFor(NodeText::toWindows1252(line)));
+
+    // SvxLink hangs up when its EchoLink module is left ("#" on the radio side).
+    svx_->dtmf("#");
+    QTRY_COMPARE_WITH_TIMEOUT(disconnected.count(), 1, 5000);
+    QCOMPARE(disconnected.at(0).at(0).toString(), QStringLiteral("Q4SVX-L"));
+}
+
+void TestNodeSvxLink::svxLinkCallsTheNodeByNumber()
+{
+    QSignalSpy connected(node_->session.get(), &EchoLinkSession::OnConnected);
+    QSignalSpy disconnected(node_->session.get(), &EchoLinkSession::OnDisconnected);
+    // SvxLink logged in first (node 100001), the node second (100002).
+    svx_->dtmf("2#");
+    svx_->dtmf("100002#");
+    QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 8000);
+    QCOMPARE(connected.at(0).at(0).toString(), QStringLiteral("Q4SVX-L"));
+    // The node hangs up.
+    node_->session->Disconnect1(QStringLiteral("Q4SVX-L"));
+    QVERIFY(svx_->waitFor("DISCONNECTED"));
+    QCOMPARE(node_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
+}
+
+void TestNodeSvxLink::audioFromTheNodeGoesOnAir()
+{
+    QUdpSocket air;
+    QVERIFY(air.bind(QHostAddress::LocalHost, svxTxPort));
+    node_->session->Connect1(QStringLiteral("Q4SVX-L"), true);
+    // What SvxLink transmits before the QSO's audio (its own announcements) is not counted.
+    QTest::qWait(1500);
+    while (air.hasPendingDatagrams())
+        air.receiveDatagram();
+    node_->session->Transmit(true);
+    std::vector<float> samples;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 2500) {
+        air.waitForReadyRead(20);
+        while (air.hasPendingDatagrams()) {
+            const QByteArray data = air.receiveDatagram().data();
+            // SvxLink's UDP audio device carries two interleaved 16-bit channels; the transmitter is the first.
+            for (qsizetype i = 0; i + 3 < data.size(); i += 4)
+                samples.push_back(qFromLittleEndian<qint16>(data.constData() + i) / 32768.0f);
+        }
+    }
+    node_->session->Transmit(false);
+    const double share = windowedShare(samples, 700, 16000, 320); // 20 ms, fourteen cycles
+    qInfo("SvxLink transmitted %zu samples, 700 Hz share %.3f", samples.size(), share);
+    QVERIFY2(samples.size() > 16000 && share > 0.9, qPrintable(QString::number(share)));
+}
+
+QTEST_GUILESS_MAIN(TestNodeSvxLink)
+#include "TestNodeSvxLink.moc"

@@ -341,19 +341,42 @@ void Conference::textFrom(Link& link, const Text& text)
             events_.stationText(NodeText::stationTextFromWire(text.body));
         return;
     }
-    // Shown and relayed under the callsign the QSO was verified for, whatever the text claims.
-    QByteArray message = text.body;
-    const QByteArray prefix = link.callBytes + '>';
-    if (message.startsWith(prefix))
-        message.remove(0, prefix.size());
-    while (message.endsWith('\r') || message.endsWith('\n'))
-        message.chop(1);
+    // Chat comes as "CALL>text": a station's own line, or, from a conference or link, the line of one of the
+    // stations it relays, which stays as it is. A line that claims no sender, or claims this node or a station
+    // in a QSO here (which would speak for itself), is put under the callsign the QSO was verified for.
+    QByteArray line = text.body;
+    while (line.endsWith('\r') || line.endsWith('\n'))
+        line.chop(1);
+    if (!claimsOwnSender(link, line))
+        line = link.callBytes + '>' + line;
     if (events_.chat)
-        events_.chat(NodeText::chatFromWire(prefix + message));
+        events_.chat(NodeText::chatFromWire(line));
     for (const auto& other : links_) {
         if (other.get() != &link && other->connected() && other->announced)
-            other->qso->sendChat(link.callBytes, message);
+            other->qso->sendChatLine(line);
     }
+}
+
+bool Conference::claimsOwnSender(const Link& link, const QByteArray& line) const
+{
+    const qsizetype mark = line.indexOf('>');
+    if (mark <= 0 || mark > 16)
+        return false;
+    const QByteArray claimed = line.left(mark);
+    for (const char c : claimed) {
+        const bool callsignByte = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'
+            || c == '/' || c == '*';
+        if (!callsignByte)
+            return false;
+    }
+    const QByteArray upper = claimed.toUpper();
+    if (upper == link.callBytes.toUpper())
+        return true;
+    if (upper == own_.callsign.toUpper())
+        return false;
+    return std::none_of(links_.begin(), links_.end(), [&](const auto& other) {
+        return other.get() != &link && other->live() && other->callBytes.toUpper() == upper;
+    });
 }
 
 void Conference::sendChat(const QByteArray& message)

@@ -21,8 +21,9 @@ class QUdpSocket;
 // is handled by its QSO within its share of packets; a call from anyone else goes through the gate (listed
 // callsign at its listed address); everything else is dropped without a word. With two or more stations
 // it is a conference: the talking station's audio goes to the speaker and to every other station, each
-// chat line goes to all others as "CALL>text" under the sender's own callsign (as EchoLink conferences
-// relay it), Corvane's transmit goes to all, and the station information lists who is connected.
+// chat line goes to all others as "CALL>text" (as EchoLink conferences relay it; a line that claims no
+// sender, this node or another station here is put under its sender's callsign), Corvane's transmit goes
+// to all, and the station information lists who is connected.
 class Conference : public QObject
 {
 public:
@@ -81,6 +82,7 @@ private:
     void controlFrom(const QHostAddress& from, const QByteArray& datagram);
     void audioFrom(Link& link, const QByteArray& datagram);
     void textFrom(Link& link, const EchoLinkPackets::Text& text);
+    bool claimsOwnSender(const Link& link, const QByteArray& line) const;
     void take(const StationGate::Attempt& attempt);
     Link& add(const QHostAddress& address, bool incoming, const QString& callsign);
     void stepped(Link& link, EchoLinkQso::Step step);

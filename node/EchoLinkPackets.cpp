@@ -156,7 +156,12 @@ std::optional<Audio> parseAudio(const QByteArray& datagram)
 
 QByteArray buildChat(const QByteArray& callsign, const QByteArray& message)
 {
-    QByteArray out = TextMark + callsign + '>' + message.left(MaxTextBytes) + "\r\n";
+    return buildChatLine(callsign + '>' + message.left(MaxTextBytes));
+}
+
+QByteArray buildChatLine(const QByteArray& line)
+{
+    QByteArray out = TextMark + line.left(MaxTextBytes + 64) + "\r\n";
     out.append('\0');
     return out;
 }

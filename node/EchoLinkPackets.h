@@ -48,6 +48,8 @@ struct Text
 
 // "CALL>message" and the line end the protocol adds.
 QByteArray buildChat(const QByteArray& callsign, const QByteArray& message);
+// A whole "CALL>message" line as it came, relayed.
+QByteArray buildChatLine(const QByteArray& line);
 // Line feeds travel as carriage returns.
 QByteArray buildInfo(const QByteArray& info);
 std::optional<Text> parseText(const QByteArray& datagram);

@@ -171,6 +171,12 @@ void EchoLinkQso::sendChat(const QByteArray& callsign, const QByteArray& message
         send_(Port::Audio, buildChat(callsign, message));
 }
 
+void EchoLinkQso::sendChatLine(const QByteArray& line)
+{
+    if (state_ == State::Connected)
+        send_(Port::Audio, buildChatLine(line));
+}
+
 void EchoLinkQso::sendAudio(quint8 payloadType, const QByteArray& payload)
 {
     if (state_ == State::Connected)

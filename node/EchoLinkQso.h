@@ -78,6 +78,8 @@ public:
     void sendInfo(const QByteArray& info);
     // "CALL>message": our own chat, or another station's relayed in a conference.
     void sendChat(const QByteArray& callsign, const QByteArray& message);
+    // A whole "CALL>message" line as another station wrote it.
+    void sendChatLine(const QByteArray& line);
     // Audio goes only to a connected station; each gets its own sequence numbers.
     void sendAudio(quint8 payloadType, const QByteArray& payload);
 

@@ -211,6 +211,14 @@ void TestNodeHostile::listedStationGetsInOnceAndFloodsAreThinned()
     QCOMPARE(copy.heard(1500), QList<ControlKind> { ControlKind::Bye });
     QCOMPARE(connected.count(), 1);
 
+    // Its chat may not speak for this node; a line claiming no sender is put under its callsign.
+    host.toAudio(buildChatLine("Q1AAA>the node says so"));
+    host.toAudio(buildChatLine("no sender"));
+    QTRY_COMPARE_WITH_TIMEOUT(chat.count(), 2, 1000);
+    QCOMPARE(chat.at(0).at(0).toString(), QStringLiteral("Q6HOST>Q1AAA>the node says so"));
+    QCOMPARE(chat.at(1).at(0).toString(), QStringLiteral("Q6HOST>no sender"));
+    chat.clear();
+
     // Ten thousand chats at once: a few pass, the rest is left out and said once.
     const qint64 before = node_->residentKiB();
     for (int i = 0; i < 10000; ++i)

@@ -5,6 +5,9 @@
 // hang-ups from each side.
 #include "NodeHarness.h"
 #include "NodeText.h"
+#ifdef CORVANE_ECHOLIB_PEER_PROGRAM
+#include "EchoLibPeer.h"
+#endif
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -141,6 +144,9 @@ private slots:
     void nodeCallsSvxLink();
     void svxLinkCallsTheNodeByNumber();
     void audioFromTheNodeGoesOnAir();
+#ifdef CORVANE_ECHOLIB_PEER_PROGRAM
+    void chatRelayedBySvxLinkKeepsItsSender();
+#endif
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -152,7 +158,7 @@ private:
 void TestNodeSvxLink::init()
 {
     dir_ = scratchFolder();
-    directory_ = std::make_unique<Directory>();
+    directory_ = std::make_unique<Directory>(QStringList { QStringLiteral("--listed"), QStringLiteral("Q5PEER,127.0.0.5,ON") });
     svx_ = std::make_unique<SvxLink>(dir_->filePath(QStringLiteral("svx")));
     node_ = std::make_unique<NodeProcess>(dir_->filePath(QStringLiteral("a")), ann);
     node_->writeConfig(writeTestTone(dir_->filePath(QStringLiteral("tone.wav"))));
@@ -203,9 +209,9 @@ void TestNodeSvxLink::svxLinkCallsTheNodeByNumber()
 {
     QSignalSpy connected(node_->session.get(), &EchoLinkSession::OnConnected);
     QSignalSpy disconnected(node_->session.get(), &EchoLinkSession::OnDisconnected);
-    // SvxLink logged in first (node 100001), the node second (100002).
+    // Q5PEER is listed first (node 100001), SvxLink logs in next (100002), the node last (100003).
     svx_->dtmf("2#");
-    svx_->dtmf("100002#");
+    svx_->dtmf("100003#");
     QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 8000);
     QCOMPARE(connected.at(0).at(0).toString(), QStringLiteral("Q4SVX-L"));
     // The node hangs up.
@@ -241,6 +247,28 @@ void TestNodeSvxLink::audioFromTheNodeGoesOnAir()
     qInfo("SvxLink transmitted %zu samples, 700 Hz share %.3f", samples.size(), share);
     QVERIFY2(samples.size() > 16000 && share > 0.9, qPrintable(QString::number(share)));
 }
+
+#ifdef CORVANE_ECHOLIB_PEER_PROGRAM
+void TestNodeSvxLink::chatRelayedBySvxLinkKeepsItsSender()
+{
+    // SvxLink with two QSOs, this node and a library station, relays chat between them, each line under its
+    // own callsign before the sender's: "Q4SVX-L>Q5PEER>text". The node shows it as it came.
+    Peer peer(dir_->filePath(QStringLiteral("peer.wav")));
+    QSignalSpy chat(node_->session.get(), &EchoLinkSession::OnChatTextReceived);
+    node_->session->Connect1(QStringLiteral("Q4SVX-L"), true);
+    peer.send("call 127.0.0.4");
+    QVERIFY(peer.waitFor("connected"));
+    peer.chat(NodeText::toWindows1252(QStringLiteral("Grüße from the peer")));
+    QTRY_COMPARE_WITH_TIMEOUT(chat.count(), 1, 3000);
+    QCOMPARE(chat.at(0).at(0).toString(), QStringLiteral("Q4SVX-L>Q5PEER>Grüße from the peer"));
+    node_->session->SendChatText(QStringLiteral("73 from Ann"));
+    std::optional<QByteArray> line;
+    while ((line = peer.waitFor("chat", 3000)) && !QByteArray::fromHex(*line).contains("73 from Ann")) {
+    }
+    QVERIFY(line);
+    QVERIFY(QByteArray::fromHex(*line).startsWith("Q4SVX-L>Q1AAA>73 from Ann"));
+}
+#endif
 
 QTEST_GUILESS_MAIN(TestNodeSvxLink)
 #include "TestNodeSvxLink.moc"

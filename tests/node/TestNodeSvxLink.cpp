@@ -1,10 +1,11 @@
 // The node against SvxLink's EchoLink module (Debian's svxlink-server) on loopback: SvxLink at 127.0.0.4
 // logs in to the fake directory as Q4SVX-L, with its radio side on SvxLink's UDP audio device (its
 // transmitter sends what it would put on the air, 16-bit samples at 16 kHz, to a port this test reads) and its DTMF commands taken
-// from a pseudo-terminal. Calls both ways, station information and chat, audio from the node to SvxLink,
-// hang-ups from each side.
+// from a pseudo-terminal. Calls both ways, station information and chat, audio both ways, hang-ups from
+// each side, and chat relayed by SvxLink between the node and a library station.
 #include "NodeHarness.h"
 #include "NodeText.h"
+#include "WavFile.h"
 #ifdef CORVANE_ECHOLIB_PEER_PROGRAM
 #include "EchoLibPeer.h"
 #endif
@@ -144,6 +145,7 @@ private slots:
     void nodeCallsSvxLink();
     void svxLinkCallsTheNodeByNumber();
     void audioFromTheNodeGoesOnAir();
+    void audioFromTheAirReachesTheNode();
 #ifdef CORVANE_ECHOLIB_PEER_PROGRAM
     void chatRelayedBySvxLinkKeepsItsSender();
 #endif
@@ -246,6 +248,35 @@ void TestNodeSvxLink::audioFromTheNodeGoesOnAir()
     const double share = windowedShare(samples, 700, 16000, 320); // 20 ms, fourteen cycles
     qInfo("SvxLink transmitted %zu samples, 700 Hz share %.3f", samples.size(), share);
     QVERIFY2(samples.size() > 16000 && share > 0.9, qPrintable(QString::number(share)));
+}
+
+void TestNodeSvxLink::audioFromTheAirReachesTheNode()
+{
+    node_->session->Connect1(QStringLiteral("Q4SVX-L"), true);
+    QTest::qWait(1500); // SvxLink's own announcements on connect
+    // A 1000 Hz tone on SvxLink's receiver for two seconds, in 20 ms blocks, as its UDP device takes them.
+    QUdpSocket radio;
+    QElapsedTimer timer;
+    timer.start();
+    for (int block = 0; block < 100; ++block) {
+        QByteArray data(320 * 4, '\0');
+        for (int i = 0; i < 320; ++i) {
+            const int n = block * 320 + i;
+            qToLittleEndian<qint16>(static_cast<qint16>(0.5 * 32767 * std::sin(2 * M_PI * 1000 * n / 16000.0)),
+                                    data.data() + 4 * i);
+        }
+        radio.writeDatagram(data, QHostAddress::LocalHost, svxRxPort);
+        while (timer.elapsed() < (block + 1) * 20)
+            QTest::qWait(2);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!node_->session->Receiving(), 3000);
+    node_->stop();
+    QString error;
+    const auto received = WavFile::read(node_->outputWav(), &error);
+    QVERIFY2(received, qPrintable(error));
+    const double share = windowedShare(*received, 1000, 8000, 160);
+    qInfo("the node received %zu samples from SvxLink, 1000 Hz share %.3f", received->size(), share);
+    QVERIFY2(received->size() > 12000 && share > 0.9, qPrintable(QString::number(share)));
 }
 
 #ifdef CORVANE_ECHOLIB_PEER_PROGRAM

@@ -8,7 +8,8 @@ if(TARGET corvane-echolinkd)
     add_dependencies(bench_node_loopback corvane-echolinkd fake-echolink-directory)
 endif()
 
-# The node as a conference of three library stations (where the interop peer is built).
+# The node's CPU for one QSO and a conference of three library stations, next to SvxLink's where it is
+# installed (where the interop peer is built).
 if(TARGET corvane-echolinkd AND TARGET echolib-peer)
     corvane_add_bench(bench_node_conference bench_node_conference.cpp)
     target_link_libraries(bench_node_conference PRIVATE corvane_echolink corvane_node_units Qt6::Test)
@@ -17,4 +18,7 @@ if(TARGET corvane-echolinkd AND TARGET echolib-peer)
         CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>"
         CORVANE_ECHOLIB_PEER_PROGRAM="$<TARGET_FILE:echolib-peer>")
     add_dependencies(bench_node_conference corvane-echolinkd fake-echolink-directory echolib-peer)
+    if(SVXLINK_PROGRAM)
+        target_compile_definitions(bench_node_conference PRIVATE CORVANE_SVXLINK_PROGRAM="${SVXLINK_PROGRAM}")
+    endif()
 endif()

@@ -108,6 +108,7 @@ public:
     }
 
     bool finishes(int ms) { return process_.waitForFinished(ms); }
+    qint64 processId() const { return process_.processId(); }
     // Standard error goes to this file (a pipe nobody reads, for instance) instead of the test.
     void sendErrorsTo(const QString& path) { errorFile_ = path; }
     // CPU time the node's threads have used so far, in milliseconds (the scheduler's nanosecond count).

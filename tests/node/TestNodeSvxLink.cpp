@@ -5,6 +5,7 @@
 // each side, and chat relayed by SvxLink between the node and a library station.
 #include "NodeHarness.h"
 #include "NodeText.h"
+#include "SvxLinkProcess.h"
 #include "WavFile.h"
 #ifdef CORVANE_ECHOLIB_PEER_PROGRAM
 #include "EchoLibPeer.h"
@@ -19,95 +20,6 @@ using namespace NodeHarness;
 namespace {
 
 const Station ann { "Q1AAA", "annpass", "Ann", "127.0.0.1", "" };
-constexpr quint16 svxTxPort = 10011;
-constexpr quint16 svxRxPort = 10010;
-
-class SvxLink
-{
-public:
-    explicit SvxLink(const QString& folder)
-        : folder_(folder)
-    {
-        QDir().mkpath(folder + QStringLiteral("/svxlink.d"));
-        write(QStringLiteral("svxlink.conf"),
-              QStringLiteral("[GLOBAL]\nLOGICS=SimplexLogic\nCFG_DIR=svxlink.d\nCARD_SAMPLE_RATE=16000\n\n"
-                             "[SimplexLogic]\nTYPE=Simplex\nRX=Rx1\nTX=Tx1\nMODULES=ModuleEchoLink\nCALLSIGN=Q4SVX\n"
-                             "SHORT_IDENT_INTERVAL=0\nLONG_IDENT_INTERVAL=0\nEVENT_HANDLER=/usr/share/svxlink/events.tcl\n"
-                             "DEFAULT_LANG=en_US\nRGR_SOUND_DELAY=-1\nDTMF_CTRL_PTY=%1\n\n"
-                             "[Rx1]\nTYPE=Local\nAUDIO_DEV=udp:127.0.0.1:%2\nAUDIO_CHANNEL=0\nSQL_DET=VOX\n"
-                             "SQL_START_DELAY=0\nSQL_DELAY=0\nSQL_HANGTIME=200\nVOX_FILTER_DEPTH=20\nVOX_THRESH=1000\n"
-                             "DTMF_DEC_TYPE=INTERNAL\nPEAK_METER=0\nDEEMPHASIS=0\n\n"
-                             "[Tx1]\nTYPE=Local\nAUDIO_DEV=udp:127.0.0.1:%3\nAUDIO_CHANNEL=0\nPTT_TYPE=NONE\nTIMEOUT=300\n"
-                             "TX_DELAY=0\nPREEMPHASIS=0\nDTMF_TONE_LENGTH=100\nDTMF_TONE_SPACING=50\n"
-                             "DTMF_DIGIT_PWR=-15\n")
-                  .arg(dtmfPath())
-                  .arg(svxRxPort)
-                  .arg(svxTxPort));
-        write(QStringLiteral("svxlink.d/ModuleEchoLink.conf"),
-              QStringLiteral("[ModuleEchoLink]\nNAME=EchoLink\nID=2\nTIMEOUT=0\nSERVERS=127.0.0.3\n"
-                             "CALLSIGN=Q4SVX-L\nPASSWORD=svxpass\nSYSOPNAME=Sven Svensson\nLOCATION=Loopback\n"
-                             "BIND_ADDR=127.0.0.4\nMAX_QSOS=10\nMAX_CONNECTIONS=11\nLINK_IDLE_TIMEOUT=0\n"
-                             "DESCRIPTION=\"SvxLink test node\\n\"\n"));
-        process_.setProgram(QStringLiteral(CORVANE_SVXLINK_PROGRAM));
-        process_.setArguments({ QStringLiteral("--config=") + folder + QStringLiteral("/svxlink.conf") });
-        process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.start();
-        QVERIFY(process_.waitForStarted());
-        QVERIFY(waitFor("EchoLink directory status changed to ON", 8000));
-    }
-    ~SvxLink()
-    {
-        process_.terminate();
-        if (!process_.waitForFinished(3000))
-            process_.kill();
-        process_.waitForFinished(1000);
-    }
-
-    QString dtmfPath() const { return folder_ + QStringLiteral("/dtmf_ctrl"); }
-
-    // DTMF digits as if keyed on the radio side.
-    void dtmf(const QByteArray& digits)
-    {
-        QFile pty(dtmfPath());
-        QVERIFY(pty.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        pty.write(digits);
-    }
-
-    // Waits until SvxLink has written `text` (what it wrote so far stays readable in output()).
-    bool waitFor(const QByteArray& text, int ms = 5000)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < ms) {
-            output_ += process_.readAll();
-            if (output_.indexOf(text, seen_) >= 0) {
-                seen_ = output_.indexOf(text, seen_) + text.size();
-                return true;
-            }
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            process_.waitForReadyRead(20);
-        }
-        return false;
-    }
-    QByteArray output()
-    {
-        output_ += process_.readAll();
-        return output_;
-    }
-
-private:
-    void write(const QString& name, const QString& text)
-    {
-        QFile file(folder_ + QLatin1Char('/') + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text.toUtf8());
-    }
-
-    QString folder_;
-    QProcess process_;
-    QByteArray output_;
-    qsizetype seen_ = 0;
-};
 
 // The share of the energy at one frequency, summed over short windows (Goertzel on each): SvxLink's jitter
 // buffer may drop or repeat a block, which breaks the tone's phase between windows but not within one.
@@ -225,7 +137,7 @@ void TestNodeSvxLink::svxLinkCallsTheNodeByNumber()
 void TestNodeSvxLink::audioFromTheNodeGoesOnAir()
 {
     QUdpSocket air;
-    QVERIFY(air.bind(QHostAddress::LocalHost, svxTxPort));
+    QVERIFY(air.bind(QHostAddress::LocalHost, SvxLink::TxPort));
     node_->session->Connect1(QStringLiteral("Q4SVX-L"), true);
     // What SvxLink transmits before the QSO's audio (its own announcements) is not counted.
     QTest::qWait(1500);
@@ -265,7 +177,7 @@ void TestNodeSvxLink::audioFromTheAirReachesTheNode()
             qToLittleEndian<qint16>(static_cast<qint16>(0.5 * 32767 * std::sin(2 * M_PI * 1000 * n / 16000.0)),
                                     data.data() + 4 * i);
         }
-        radio.writeDatagram(data, QHostAddress::LocalHost, svxRxPort);
+        radio.writeDatagram(data, QHostAddress::LocalHost, SvxLink::RxPort);
         while (timer.elapsed() < (block + 1) * 20)
             QTest::qWait(2);
     }

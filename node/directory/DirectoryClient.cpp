@@ -48,6 +48,7 @@ DirectoryClient::DirectoryClient(Settings settings, Clock& clock, QObject* paren
             startNext();
         }
     });
+    m_settings.listRefreshSeconds = qBound(0, m_settings.listRefreshSeconds, 24 * 60 * 60);
     m_listTimer = std::make_unique<Timer>(m_clock, qMax(m_settings.listRefreshSeconds, 1) * 1000);
     connect(m_listTimer.get(), &Timer::timeout, this, [this] { refresh(); });
 }
@@ -59,7 +60,8 @@ DirectoryClient::~DirectoryClient()
 
 void DirectoryClient::setStatus(Status wanted)
 {
-    if (wanted == m_wanted && (m_statusWanted || (m_job == Job::Status && m_jobStatus == wanted)))
+    // The same status again changes nothing: retries and renewals run on their own timers.
+    if (wanted == m_wanted)
         return;
     m_wanted = wanted;
     m_retryTimer->stop();
@@ -286,10 +288,20 @@ void DirectoryClient::failJob(const QString& reason)
             m_retryMs = qMin(m_retryMs * 2, LongestRetryMs);
         }
         Q_EMIT loginFailed(reason);
+        failWaitingList(reason);
     } else if (job == Job::List) {
         Q_EMIT listFailed(reason);
     }
     startNext();
+}
+
+// A fetch waiting for a login that did not come ends now, so whoever asked is not left waiting.
+void DirectoryClient::failWaitingList(const QString& reason)
+{
+    if (!m_listWanted || m_confirmed != Status::Offline)
+        return;
+    m_listWanted = false;
+    Q_EMIT listFailed(reason);
 }
 
 void DirectoryClient::scheduleRetry(int delayMs)
@@ -328,6 +340,7 @@ void DirectoryClient::finishStatus(const DirectoryProtocol::LoginReply& reply)
         m_retryMs = LongestRetryMs;
         if (first)
             Q_EMIT loginRefused(m_lastError);
+        failWaitingList(m_lastError);
     }
     startNext();
 }

@@ -25,6 +25,8 @@ class Timer;
 // five minutes; a refused login (the directory's own answer, never anything a station sends) is reported
 // once and retried only at the longest delay. All timers run on the given Clock, so tests drive them with
 // a VirtualClock. The password goes nowhere but into the login command on the directory connection.
+// Signals are emitted from inside socket handlers: a slot may call any method, but must not delete the
+// client directly (deleteLater() is fine).
 //
 // Typical use:
 //   DirectoryClient directory(settings, clock);
@@ -108,6 +110,7 @@ private:
     void dropSocket();
     void endJob();
     void scheduleRetry(int delayMs);
+    void failWaitingList(const QString& reason);
     void updateTimers();
     void setConfirmed(Status status);
     QString serverName() const;

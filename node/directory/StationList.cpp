@@ -92,7 +92,7 @@ std::optional<QHostAddress> parse(QByteArrayView text)
     while (i <= text.size()) {
         const qsizetype start = i;
         int octet = 0;
-        while (i < text.size() && text.at(i) >= '0' && text.at(i) <= '9') {
+        while (i < text.size() && text.at(i) >= '0' && text.at(i) <= '9' && i - start < 4) {
             octet = octet * 10 + (text.at(i) - '0');
             ++i;
         }

@@ -195,9 +195,15 @@ private slots:
         VirtualClock clock;
         DirectoryClient client(settings(fake.port(), QStringLiteral("wrong")), clock);
         QSignalSpy refused(&client, &DirectoryClient::loginRefused);
+        QSignalSpy listFailed(&client, &DirectoryClient::listFailed);
         client.setStatus(Status::Online);
         QVERIFY(client.refresh());
         QTRY_COMPARE(refused.size(), 1);
+        // The fetch that waited for the login is not left hanging.
+        QCOMPARE(listFailed.size(), 1);
+        QVERIFY(!client.isRefreshing());
+        // Asking again changes nothing until the next attempt.
+        client.setStatus(Status::Online);
         QCOMPARE(refused.first().at(0).toString(),
                  "The EchoLink directory refused the login of Q1ABC: incorrect password");
         QVERIFY(client.isLoginRefused());

@@ -169,6 +169,7 @@ private slots:
         QTest::newRow("three octets") << record("Q9A", "x [ON 12:00]", "900001", "1.2.3");
         QTest::newRow("octet too big") << record("Q9A", "x [ON 12:00]", "900001", "300.1.1.1");
         QTest::newRow("leading zero") << record("Q9A", "x [ON 12:00]", "900001", "010.1.1.1");
+        QTest::newRow("many digits") << record("Q9A", "x [ON 12:00]", "900001", "1525512552551");
         QTest::newRow("five octets") << record("Q9A", "x [ON 12:00]", "900001", "1.2.3.4.5");
         QTest::newRow("ipv6") << record("Q9A", "x [ON 12:00]", "900001", "::1");
         QTest::newRow("node number with letters") << record("Q9A", "x [ON 12:00]", "12x4", "192.0.2.1");
@@ -245,6 +246,23 @@ private slots:
         QCOMPARE(parser.error(), "The station list is larger than 10000 bytes");
         QVERIFY(parser.bytesRead() <= limits.maxTotalBytes);
         QVERIFY(parser.list().size() < 300);
+    }
+
+    // The byte limit strikes at the same place whether the list comes whole or in pieces.
+    void byteLimitInPieces()
+    {
+        ListLimits limits;
+        limits.maxTotalBytes = 60;
+        const QByteArray reply = list({ Jo, Link });
+        const ListResult whole = parseList(reply, limits);
+        ListParser parser(limits);
+        for (qsizetype at = 0; at < reply.size(); at += 5)
+            parser.feed(QByteArrayView(reply).sliced(at, qMin<qsizetype>(5, reply.size() - at)));
+        QCOMPARE(whole.error, "The station list is larger than 60 bytes");
+        QCOMPARE(parser.error(), whole.error);
+        // Bad data before the limit is reported as what it is.
+        const ListResult early = parseList("@@@\nmany\n" + QByteArray(100, 'x'), limits);
+        QCOMPARE(early.error, "The station list has no valid count");
     }
 
     void stationData_data()

@@ -173,8 +173,7 @@ void DirectoryClient::connected()
     m_connectTimer->stop();
     m_connected = true;
     const QByteArray command = m_job == Job::Status
-        ? DirectoryProtocol::loginRequest(m_settings.login, m_jobStatus,
-                                          m_clock.now().toLocalTime().time())
+        ? DirectoryProtocol::loginRequest(m_settings.login, m_jobStatus, m_clock.now().toLocalTime().time())
         : DirectoryProtocol::listRequest();
     if (command.isEmpty()) {
         dropSocket();
@@ -317,7 +316,8 @@ void DirectoryClient::finishStatus(const DirectoryProtocol::LoginReply& reply)
     using Reply = DirectoryProtocol::LoginReply;
     if (reply.kind == Reply::NoReply) {
         ++m_server;
-        return failJob(QStringLiteral("The EchoLink directory %1 closed the connection without an answer").arg(serverName()));
+        return failJob(
+            QStringLiteral("The EchoLink directory %1 closed the connection without an answer").arg(serverName()));
     }
     const Status status = m_jobStatus;
     endJob();

@@ -94,7 +94,12 @@ Q_SIGNALS:
     void listFailed(const QString& reason);
 
 private:
-    enum class Job { None, Status, List };
+    enum class Job
+    {
+        None,
+        Status,
+        List
+    };
 
     void startNext();
     void connectToServer();

@@ -239,7 +239,7 @@ ListParser::State ListParser::feed(QByteArrayView bytes)
 ListParser::State ListParser::finish()
 {
     if (m_state == State::Reading)
-        fail(m_total == 0            ? QStringLiteral("The directory sent no station list")
+        fail(m_total == 0                ? QStringLiteral("The directory sent no station list")
                  : m_step == Step::Start ? QStringLiteral("The directory's answer is not a station list")
                                          : QStringLiteral("The station list ended early"));
     return m_state;

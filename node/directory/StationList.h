@@ -15,14 +15,16 @@
 // lookups by callsign (case-insensitive) and by node number. Both are built by the list parser
 // (DirectoryProtocol.h), which has already checked every field, so entries are always well formed.
 
-enum class StationKind {
+enum class StationKind
+{
     Station, // a single operator's station
     Link, // callsign ends in "-L": a simplex radio link
     Repeater, // callsign ends in "-R": a repeater
     Conference, // "*NAME*": a conference server
 };
 
-enum class StationStatus {
+enum class StationStatus
+{
     Unknown,
     Online, // "ON": free to take a call
     Busy, // "BUSY": in a QSO, or not taking calls

@@ -249,9 +249,12 @@ private slots:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("error");
-        QTest::newRow("endless") << "endless" << "The station list is larger than 4194304 bytes";
-        QTest::newRow("huge") << "huge" << "The station list has too many entries (1000000, at most 30000)";
-        QTest::newRow("stall") << "stall" << "The EchoLink directory stopped answering for 20 seconds";
+        QTest::newRow("endless") << "endless"
+                                 << "The station list is larger than 4194304 bytes";
+        QTest::newRow("huge") << "huge"
+                              << "The station list has too many entries (1000000, at most 30000)";
+        QTest::newRow("stall") << "stall"
+                               << "The EchoLink directory stopped answering for 20 seconds";
     }
     void hostileLists()
     {
@@ -278,7 +281,8 @@ private slots:
         QCOMPARE(failed.first().at(0).toString(), error);
         QVERIFY(mostBytes <= config.limits.maxTotalBytes);
         // Nothing of the reply is kept: the process grows by far less than the bytes it read.
-        QVERIFY2(residentKiB() - residentBefore < 16 * 1024, qPrintable(QString::number(residentKiB() - residentBefore)));
+        QVERIFY2(residentKiB() - residentBefore < 16 * 1024,
+                 qPrintable(QString::number(residentKiB() - residentBefore)));
         QCOMPARE(client.replyBytes(), 0);
         QCOMPARE(client.status(), Status::Online);
         QVERIFY(client.stations().isEmpty());

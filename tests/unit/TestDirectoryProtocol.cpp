@@ -42,8 +42,8 @@ private slots:
         QTest::addColumn<Login>("login");
         QTest::addColumn<Status>("status");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("online") << Login { "q1abc", "secret", "Elm Falls" } << Status::Online << QByteArray(
-            "lQ1ABC\xac\xacsecret\rONLINE3.38(07:05)\rElm Falls\r");
+        QTest::newRow("online") << Login { "q1abc", "secret", "Elm Falls" } << Status::Online
+                                << QByteArray("lQ1ABC\xac\xacsecret\rONLINE3.38(07:05)\rElm Falls\r");
         QTest::newRow("busy") << Login { "Q1ABC", "secret", "Elm Falls" } << Status::Busy
                               << QByteArray("lQ1ABC\xac\xacsecret\rBUSY3.40(07:05)\rElm Falls\r");
         QTest::newRow("off") << Login { "Q1ABC", "secret", "Elm Falls" } << Status::Offline
@@ -57,8 +57,8 @@ private slots:
             << QByteArray("lQ1ABC\xac\xacpw\rONLINE3.38(07:05)\rJos\xe9 at the very long hill \r");
         QTest::newRow("callsign with a space") << Login { "Q1 ABC", "pw", "" } << Status::Online << QByteArray();
         QTest::newRow("empty callsign") << Login { "", "pw", "" } << Status::Online << QByteArray();
-        QTest::newRow("overlong callsign") << Login { "Q1ABCDEFGHIJKLMNOP", "pw", "" } << Status::Online
-                                           << QByteArray();
+        QTest::newRow("overlong callsign")
+            << Login { "Q1ABCDEFGHIJKLMNOP", "pw", "" } << Status::Online << QByteArray();
     }
     void loginRequest()
     {
@@ -86,8 +86,7 @@ private slots:
         QTest::newRow("refusal still arriving")
             << QByteArray("INCORRECT PASS") << false << LoginReply::Incomplete << false << QString();
         QTest::newRow("other refusal, closed")
-            << QByteArray("Callsign not validated") << true << LoginReply::Refused << false
-            << "Callsign not validated";
+            << QByteArray("Callsign not validated") << true << LoginReply::Refused << false << "Callsign not validated";
         QTest::newRow("control characters go")
             << QByteArray("\x1b[31mNO\x07\r") << false << LoginReply::Refused << false << "[31mNO";
         QTest::newRow("endless line is cut")
@@ -111,10 +110,9 @@ private slots:
 
     void stationList()
     {
-        const QByteArray reply
-            = list({ record(" ", "Welcome to the test directory", "0", "0.0.0.0"), Jo, record(".", "", "", ""), Link,
-                     Conference },
-                   4);
+        const QByteArray reply = list({ record(" ", "Welcome to the test directory", "0", "0.0.0.0"), Jo,
+                                        record(".", "", "", ""), Link, Conference },
+                                      4);
         const ListResult result = parseList(reply);
         QCOMPARE(result.state, ListParser::State::Done);
         QCOMPARE(result.skipped, 0);
@@ -240,8 +238,8 @@ private slots:
         parser.feed("@@@\n25000\n");
         ListParser::State state = ListParser::State::Reading;
         for (int i = 0; i < 1000 && state == ListParser::State::Reading; ++i)
-            state = parser.feed(record("Q1F" + QByteArray::number(i), "Flood [ON 12:00]",
-                                       QByteArray::number(100000 + i), "192.0.2.1"));
+            state = parser.feed(
+                record("Q1F" + QByteArray::number(i), "Flood [ON 12:00]", QByteArray::number(100000 + i), "192.0.2.1"));
         QCOMPARE(state, ListParser::State::Failed);
         QCOMPARE(parser.error(), "The station list is larger than 10000 bytes");
         QVERIFY(parser.bytesRead() <= limits.maxTotalBytes);
@@ -281,12 +279,11 @@ private slots:
         QTest::newRow("in conference") << QByteArray("In Conference *TESTCONF* [BUSY 12:34]")
                                        << "In Conference *TESTCONF*" << StationStatus::InConference << "12:34";
         QTest::newRow("Windows-1252, decoded once")
-            << QByteArray("\x93Jos\xe9\x94 [ON 12:34]") << QStringLiteral("“José”") << StationStatus::Online
-            << "12:34";
+            << QByteArray("\x93Jos\xe9\x94 [ON 12:34]") << QStringLiteral("“José”") << StationStatus::Online << "12:34";
         QTest::newRow("control characters go")
             << QByteArray("A\x1b\x07\x85Z [ON 12:34]") << QStringLiteral("A…Z") << StationStatus::Online << "12:34";
-        QTest::newRow("description cut")
-            << QByteArray(100, 'd') + " [ON 12:34]" << QString(64, 'd') << StationStatus::Online << "12:34";
+        QTest::newRow("description cut") << QByteArray(100, 'd') + " [ON 12:34]" << QString(64, 'd')
+                                         << StationStatus::Online << "12:34";
     }
     void stationData()
     {

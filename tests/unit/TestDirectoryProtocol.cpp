@@ -335,6 +335,60 @@ private slots:
         QCOMPARE(StationAddress::isCallable(QHostAddress(address)), callable);
     }
 
+    void lookups_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("callsign");
+        QTest::newRow("callsign") << "Q1ABC"
+                                  << "Q1ABC";
+        QTest::newRow("lower case, blanks") << " q2xyz-l "
+                                            << "Q2XYZ-L";
+        QTest::newRow("node number") << "345678"
+                                     << "*TESTCONF*";
+        QTest::newRow("unlisted number") << "999"
+                                         << "";
+        QTest::newRow("eight digits") << "12345678"
+                                      << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void lookups()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, callsign);
+        const StationList stations = parseList(list({ Jo, Link, Conference })).list;
+        const StationEntry* entry = stations.find(key);
+        QCOMPARE(entry ? entry->callsign : QString(), callsign);
+    }
+
+    // An incoming station must be listed under its callsign at the address it sends from.
+    void listedAt_data()
+    {
+        QTest::addColumn<QString>("callsign");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("listed") << "Q1ABC"
+                                << "192.0.2.7" << true;
+        QTest::newRow("mapped") << "q1abc"
+                                << "::ffff:192.0.2.7" << true;
+        QTest::newRow("other address") << "Q1ABC"
+                                       << "192.0.2.8" << false;
+        QTest::newRow("another station's address") << "Q1ABC"
+                                                   << "198.51.100.9" << false;
+        QTest::newRow("unlisted") << "Q9NONE"
+                                  << "192.0.2.7" << false;
+        QTest::newRow("no address") << "Q1ABC"
+                                    << "" << false;
+    }
+    void listedAt()
+    {
+        QFETCH(QString, callsign);
+        QFETCH(QString, from);
+        QFETCH(bool, listed);
+        const StationList stations = parseList(list({ Jo, Link })).list;
+        QCOMPARE(stations.isListedAt(callsign, QHostAddress(from)), listed);
+    }
+
     // The first of two entries with one callsign or node number stands.
     void duplicates()
     {

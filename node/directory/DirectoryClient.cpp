@@ -331,9 +331,13 @@ void DirectoryClient::finishStatus(const DirectoryProtocol::LoginReply& reply)
     } else {
         const bool first = !m_refused;
         m_refused = true;
+        // A server that echoes the password back must not get it into a message.
+        QString said = reply.text;
+        if (!m_settings.login.password.isEmpty())
+            said.replace(m_settings.login.password, QStringLiteral("…"));
         m_lastError = reply.incorrectPassword
             ? QStringLiteral("The EchoLink directory refused the login of %1: incorrect password").arg(m_callsign)
-            : QStringLiteral("The EchoLink directory refused the login of %1: %2").arg(m_callsign, reply.text);
+            : QStringLiteral("The EchoLink directory refused the login of %1: %2").arg(m_callsign, said);
         setConfirmed(Status::Offline);
         // The directory will say the same until the account changes: ask again only now and then.
         scheduleRetry(LongestRetryMs);

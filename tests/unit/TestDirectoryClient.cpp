@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 using Status = DirectoryProtocol::Status;
@@ -214,6 +215,28 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(refused.size(), 1);
         QCOMPARE(fake.log().count("list of"), 0);
+    }
+
+    // Any other answer is a refusal too, said in the directory's words but never with the password.
+    void otherRefusal()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, this, [&server] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->write("Not validated: secret\r");
+                socket->disconnectFromHost();
+            });
+        });
+        VirtualClock clock;
+        DirectoryClient client(settings(server.serverPort()), clock);
+        QSignalSpy refused(&client, &DirectoryClient::loginRefused);
+        client.setStatus(Status::Online);
+        QTRY_COMPARE(refused.size(), 1);
+        QCOMPARE(refused.first().at(0).toString(),
+                 QStringLiteral("The EchoLink directory refused the login of Q1ABC: Not validated: …"));
+        QCOMPARE(client.status(), Status::Offline);
     }
 
     void hostileModeRefusesEveryLogin()

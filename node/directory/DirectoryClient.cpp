@@ -355,6 +355,7 @@ void DirectoryClient::finishList()
     const State state = m_parser->state();
     if (state == State::Done) {
         StationList list = m_parser->list();
+        m_skipped = m_parser->skipped();
         endJob();
         m_stations = std::move(list);
         m_listTime = m_clock.now();

@@ -78,6 +78,8 @@ public:
     // The last complete list, and when it arrived (null before the first).
     const StationList& stations() const { return m_stations; }
     QDateTime listTime() const { return m_listTime; }
+    // Records the last list carried that were left out as malformed (bad address, node number, callsign).
+    qsizetype skippedEntries() const { return m_skipped; }
     // Bytes of the reply being read (0 between commands).
     qsizetype replyBytes() const { return m_replyBytes; }
     // The wait before the next login attempt after a failure.
@@ -142,6 +144,7 @@ private:
 
     StationList m_stations;
     QDateTime m_listTime;
+    qsizetype m_skipped = 0;
     QString m_lastError;
     int m_retryMs = FirstRetryMs;
 

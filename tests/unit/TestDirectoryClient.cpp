@@ -344,14 +344,16 @@ private slots:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QStringList>("listed");
-        QTest::newRow("malformed") << "malformed" << QStringList { "Q9NOSTATUS" };
-        QTest::newRow("bad addresses") << "bad-addresses" << QStringList();
-        QTest::newRow("long descriptions") << "long-descriptions" << QStringList { "Q9LONG" };
+        QTest::addColumn<int>("skipped");
+        QTest::newRow("malformed") << "malformed" << QStringList { "Q9NOSTATUS" } << 5;
+        QTest::newRow("bad addresses") << "bad-addresses" << QStringList() << 6;
+        QTest::newRow("long descriptions") << "long-descriptions" << QStringList { "Q9LONG" } << 1;
     }
     void hostileRecords()
     {
         QFETCH(QString, mode);
         QFETCH(QStringList, listed);
+        QFETCH(int, skipped);
         FakeDirectory fake(Accounts + QStringList { "--hostile", mode });
         VirtualClock clock;
         DirectoryClient client(settings(fake.port()), clock);
@@ -370,6 +372,7 @@ private slots:
                 extra.append(entry.callsign);
         }
         QCOMPARE(extra, listed);
+        QCOMPARE(client.skippedEntries(), skipped);
         QVERIFY(client.stations().findCallsign("Q1ABC"));
         QVERIFY(client.stations().findCallsign("Q2BBB"));
     }

@@ -48,6 +48,7 @@ DirectoryClient::DirectoryClient(Settings settings, Clock& clock, QObject* paren
             startNext();
         }
     });
+    m_settings.listRefreshSeconds = qBound(0, m_settings.listRefreshSeconds, 24 * 60 * 60);
     m_listTimer = std::make_unique<Timer>(m_clock, qMax(m_settings.listRefreshSeconds, 1) * 1000);
     connect(m_listTimer.get(), &Timer::timeout, this, [this] { refresh(); });
 }
@@ -59,7 +60,8 @@ DirectoryClient::~DirectoryClient()
 
 void DirectoryClient::setStatus(Status wanted)
 {
-    if (wanted == m_wanted && (m_statusWanted || (m_job == Job::Status && m_jobStatus == wanted)))
+    // The same status again changes nothing: retries and renewals run on their own timers.
+    if (wanted == m_wanted)
         return;
     m_wanted = wanted;
     m_retryTimer->stop();
@@ -171,8 +173,7 @@ void DirectoryClient::connected()
     m_connectTimer->stop();
     m_connected = true;
     const QByteArray command = m_job == Job::Status
-        ? DirectoryProtocol::loginRequest(m_settings.login, m_jobStatus,
-                                          m_clock.now().toLocalTime().time())
+        ? DirectoryProtocol::loginRequest(m_settings.login, m_jobStatus, m_clock.now().toLocalTime().time())
         : DirectoryProtocol::listRequest();
     if (command.isEmpty()) {
         dropSocket();
@@ -286,10 +287,20 @@ void DirectoryClient::failJob(const QString& reason)
             m_retryMs = qMin(m_retryMs * 2, LongestRetryMs);
         }
         Q_EMIT loginFailed(reason);
+        failWaitingList(reason);
     } else if (job == Job::List) {
         Q_EMIT listFailed(reason);
     }
     startNext();
+}
+
+// A fetch waiting for a login that did not come ends now, so whoever asked is not left waiting.
+void DirectoryClient::failWaitingList(const QString& reason)
+{
+    if (!m_listWanted || m_confirmed != Status::Offline)
+        return;
+    m_listWanted = false;
+    Q_EMIT listFailed(reason);
 }
 
 void DirectoryClient::scheduleRetry(int delayMs)
@@ -305,7 +316,8 @@ void DirectoryClient::finishStatus(const DirectoryProtocol::LoginReply& reply)
     using Reply = DirectoryProtocol::LoginReply;
     if (reply.kind == Reply::NoReply) {
         ++m_server;
-        return failJob(QStringLiteral("The EchoLink directory %1 closed the connection without an answer").arg(serverName()));
+        return failJob(
+            QStringLiteral("The EchoLink directory %1 closed the connection without an answer").arg(serverName()));
     }
     const Status status = m_jobStatus;
     endJob();
@@ -319,15 +331,20 @@ void DirectoryClient::finishStatus(const DirectoryProtocol::LoginReply& reply)
     } else {
         const bool first = !m_refused;
         m_refused = true;
+        // A server that echoes the password back must not get it into a message.
+        QString said = reply.text;
+        if (!m_settings.login.password.isEmpty())
+            said.replace(m_settings.login.password, QStringLiteral("…"));
         m_lastError = reply.incorrectPassword
             ? QStringLiteral("The EchoLink directory refused the login of %1: incorrect password").arg(m_callsign)
-            : QStringLiteral("The EchoLink directory refused the login of %1: %2").arg(m_callsign, reply.text);
+            : QStringLiteral("The EchoLink directory refused the login of %1: %2").arg(m_callsign, said);
         setConfirmed(Status::Offline);
         // The directory will say the same until the account changes: ask again only now and then.
         scheduleRetry(LongestRetryMs);
         m_retryMs = LongestRetryMs;
         if (first)
             Q_EMIT loginRefused(m_lastError);
+        failWaitingList(m_lastError);
     }
     startNext();
 }
@@ -338,6 +355,7 @@ void DirectoryClient::finishList()
     const State state = m_parser->state();
     if (state == State::Done) {
         StationList list = m_parser->list();
+        m_skipped = m_parser->skipped();
         endJob();
         m_stations = std::move(list);
         m_listTime = m_clock.now();

@@ -25,6 +25,8 @@ class Timer;
 // five minutes; a refused login (the directory's own answer, never anything a station sends) is reported
 // once and retried only at the longest delay. All timers run on the given Clock, so tests drive them with
 // a VirtualClock. The password goes nowhere but into the login command on the directory connection.
+// Signals are emitted from inside socket handlers: a slot may call any method, but must not delete the
+// client directly (deleteLater() is fine).
 //
 // Typical use:
 //   DirectoryClient directory(settings, clock);
@@ -76,6 +78,8 @@ public:
     // The last complete list, and when it arrived (null before the first).
     const StationList& stations() const { return m_stations; }
     QDateTime listTime() const { return m_listTime; }
+    // Records the last list carried that were left out as malformed (bad address, node number, callsign).
+    qsizetype skippedEntries() const { return m_skipped; }
     // Bytes of the reply being read (0 between commands).
     qsizetype replyBytes() const { return m_replyBytes; }
     // The wait before the next login attempt after a failure.
@@ -92,7 +96,12 @@ Q_SIGNALS:
     void listFailed(const QString& reason);
 
 private:
-    enum class Job { None, Status, List };
+    enum class Job
+    {
+        None,
+        Status,
+        List
+    };
 
     void startNext();
     void connectToServer();
@@ -108,6 +117,7 @@ private:
     void dropSocket();
     void endJob();
     void scheduleRetry(int delayMs);
+    void failWaitingList(const QString& reason);
     void updateTimers();
     void setConfirmed(Status status);
     QString serverName() const;
@@ -134,6 +144,7 @@ private:
 
     StationList m_stations;
     QDateTime m_listTime;
+    qsizetype m_skipped = 0;
     QString m_lastError;
     int m_retryMs = FirstRetryMs;
 

@@ -179,11 +179,11 @@ ListParser::State ListParser::feed(QByteArrayView bytes)
 {
     if (m_state != State::Reading)
         return m_state;
-    if (bytes.size() > m_limits.maxTotalBytes - m_total) {
-        m_total = m_limits.maxTotalBytes;
-        fail(QStringLiteral("The station list is larger than %1 bytes").arg(m_limits.maxTotalBytes));
-        return m_state;
-    }
+    // Bytes past the limit are never looked at; what came before it is read as usual, so that a list
+    // read in pieces fails where a list read whole does.
+    const bool overLimit = bytes.size() > m_limits.maxTotalBytes - m_total;
+    if (overLimit)
+        bytes = bytes.first(m_limits.maxTotalBytes - m_total);
     m_total += bytes.size();
     while (!bytes.isEmpty() && m_state == State::Reading) {
         const bool markMayStart = m_step == Step::End
@@ -231,13 +231,15 @@ ListParser::State ListParser::feed(QByteArrayView bytes)
         const QByteArray text = std::exchange(m_line, {});
         line(text, tooLong);
     }
+    if (overLimit && m_state == State::Reading)
+        fail(QStringLiteral("The station list is larger than %1 bytes").arg(m_limits.maxTotalBytes));
     return m_state;
 }
 
 ListParser::State ListParser::finish()
 {
     if (m_state == State::Reading)
-        fail(m_total == 0            ? QStringLiteral("The directory sent no station list")
+        fail(m_total == 0                ? QStringLiteral("The directory sent no station list")
                  : m_step == Step::Start ? QStringLiteral("The directory's answer is not a station list")
                                          : QStringLiteral("The station list ended early"));
     return m_state;
@@ -273,7 +275,7 @@ void ListParser::line(QByteArrayView text, bool tooLong)
                             .arg(count)
                             .arg(m_limits.maxEntries));
         m_remaining = count;
-        m_entries.reserve(qMin<qsizetype>(count, 8192));
+        m_entries.reserve(qMin<qsizetype>(count, 1024));
         m_step = count == 0 ? Step::End : Step::Call;
         return;
     }

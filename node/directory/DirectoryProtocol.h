@@ -29,7 +29,8 @@ constexpr qsizetype MaxCallsignChars = 15;
 constexpr qsizetype MaxLoginReplyBytes = 256;
 constexpr qsizetype MaxReplyTextChars = 80;
 
-enum class Status {
+enum class Status
+{
     Offline,
     Online,
     Busy,
@@ -56,7 +57,8 @@ QByteArray listRequest();
 
 struct LoginReply
 {
-    enum Kind {
+    enum Kind
+    {
         Incomplete, // wait for more bytes
         Accepted, // "OK"
         Refused, // any other answer; `text` holds it (cleaned, bounded)
@@ -85,7 +87,8 @@ struct ListLimits
 class ListParser
 {
 public:
-    enum class State {
+    enum class State
+    {
         Reading,
         Done,
         Failed,
@@ -107,7 +110,16 @@ public:
     StationList list() const { return StationList(m_entries, m_message); }
 
 private:
-    enum class Step { Start, Count, Call, Data, Id, Address, End };
+    enum class Step
+    {
+        Start,
+        Count,
+        Call,
+        Data,
+        Id,
+        Address,
+        End
+    };
 
     void line(QByteArrayView text, bool tooLong);
     void record(QByteArrayView address);

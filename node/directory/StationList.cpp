@@ -70,6 +70,23 @@ const StationEntry* StationList::findId(int id) const
     return it == m_byId.cend() ? nullptr : &m_entries.at(*it);
 }
 
+const StationEntry* StationList::find(const QString& key) const
+{
+    const QString trimmed = key.trimmed();
+    bool number = !trimmed.isEmpty() && trimmed.size() <= 7;
+    for (const QChar c : trimmed)
+        number = number && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    return number ? findId(trimmed.toInt()) : findCallsign(trimmed);
+}
+
+bool StationList::isListedAt(const QString& callsign, const QHostAddress& from) const
+{
+    const StationEntry* entry = findCallsign(callsign);
+    bool ipv4 = false;
+    const quint32 address = from.toIPv4Address(&ipv4);
+    return entry && ipv4 && entry->address.toIPv4Address() == address;
+}
+
 QVector<StationEntry> StationList::ofKind(StationKind kind) const
 {
     QVector<StationEntry> result;
@@ -92,7 +109,7 @@ std::optional<QHostAddress> parse(QByteArrayView text)
     while (i <= text.size()) {
         const qsizetype start = i;
         int octet = 0;
-        while (i < text.size() && text.at(i) >= '0' && text.at(i) <= '9') {
+        while (i < text.size() && text.at(i) >= '0' && text.at(i) <= '9' && i - start < 4) {
             octet = octet * 10 + (text.at(i) - '0');
             ++i;
         }

@@ -15,14 +15,16 @@
 // lookups by callsign (case-insensitive) and by node number. Both are built by the list parser
 // (DirectoryProtocol.h), which has already checked every field, so entries are always well formed.
 
-enum class StationKind {
+enum class StationKind
+{
     Station, // a single operator's station
     Link, // callsign ends in "-L": a simplex radio link
     Repeater, // callsign ends in "-R": a repeater
     Conference, // "*NAME*": a conference server
 };
 
-enum class StationStatus {
+enum class StationStatus
+{
     Unknown,
     Online, // "ON": free to take a call
     Busy, // "BUSY": in a QSO, or not taking calls
@@ -64,6 +66,11 @@ public:
 
     const StationEntry* findCallsign(const QString& callsign) const;
     const StationEntry* findId(int id) const;
+    // What an operator asks for: a node number (1 to 7 digits) or a callsign as listed.
+    const StationEntry* find(const QString& key) const;
+    // The check for an incoming station: listed under this callsign, at exactly this address (an IPv4
+    // address mapped into IPv6, as a dual-stack socket reports it, counts as the same address).
+    bool isListedAt(const QString& callsign, const QHostAddress& from) const;
     // Entries of one kind, in list order.
     QVector<StationEntry> ofKind(StationKind kind) const;
 

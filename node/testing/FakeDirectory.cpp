@@ -56,10 +56,10 @@ public:
 
     static bool knownMode(const QString& mode)
     {
-        static const QStringList modes { QStringLiteral("endless"),       QStringLiteral("stall"),
-                                         QStringLiteral("stall-login"),   QStringLiteral("huge"),
+        static const QStringList modes { QStringLiteral("endless"),           QStringLiteral("stall"),
+                                         QStringLiteral("stall-login"),       QStringLiteral("huge"),
                                          QStringLiteral("long-descriptions"), QStringLiteral("malformed"),
-                                         QStringLiteral("bad-addresses"), QStringLiteral("wrong-password") };
+                                         QStringLiteral("bad-addresses"),     QStringLiteral("wrong-password") };
         return mode.isEmpty() || modes.contains(mode);
     }
 

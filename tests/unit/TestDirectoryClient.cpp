@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 using Status = DirectoryProtocol::Status;
@@ -195,9 +196,15 @@ private slots:
         VirtualClock clock;
         DirectoryClient client(settings(fake.port(), QStringLiteral("wrong")), clock);
         QSignalSpy refused(&client, &DirectoryClient::loginRefused);
+        QSignalSpy listFailed(&client, &DirectoryClient::listFailed);
         client.setStatus(Status::Online);
         QVERIFY(client.refresh());
         QTRY_COMPARE(refused.size(), 1);
+        // The fetch that waited for the login is not left hanging.
+        QCOMPARE(listFailed.size(), 1);
+        QVERIFY(!client.isRefreshing());
+        // Asking again changes nothing until the next attempt.
+        client.setStatus(Status::Online);
         QCOMPARE(refused.first().at(0).toString(),
                  "The EchoLink directory refused the login of Q1ABC: incorrect password");
         QVERIFY(client.isLoginRefused());
@@ -208,6 +215,28 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(refused.size(), 1);
         QCOMPARE(fake.log().count("list of"), 0);
+    }
+
+    // Any other answer is a refusal too, said in the directory's words but never with the password.
+    void otherRefusal()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, this, [&server] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                socket->write("Not validated: secret\r");
+                socket->disconnectFromHost();
+            });
+        });
+        VirtualClock clock;
+        DirectoryClient client(settings(server.serverPort()), clock);
+        QSignalSpy refused(&client, &DirectoryClient::loginRefused);
+        client.setStatus(Status::Online);
+        QTRY_COMPARE(refused.size(), 1);
+        QCOMPARE(refused.first().at(0).toString(),
+                 QStringLiteral("The EchoLink directory refused the login of Q1ABC: Not validated: …"));
+        QCOMPARE(client.status(), Status::Offline);
     }
 
     void hostileModeRefusesEveryLogin()
@@ -243,9 +272,12 @@ private slots:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("error");
-        QTest::newRow("endless") << "endless" << "The station list is larger than 4194304 bytes";
-        QTest::newRow("huge") << "huge" << "The station list has too many entries (1000000, at most 30000)";
-        QTest::newRow("stall") << "stall" << "The EchoLink directory stopped answering for 20 seconds";
+        QTest::newRow("endless") << "endless"
+                                 << "The station list is larger than 4194304 bytes";
+        QTest::newRow("huge") << "huge"
+                              << "The station list has too many entries (1000000, at most 30000)";
+        QTest::newRow("stall") << "stall"
+                               << "The EchoLink directory stopped answering for 20 seconds";
     }
     void hostileLists()
     {
@@ -272,7 +304,8 @@ private slots:
         QCOMPARE(failed.first().at(0).toString(), error);
         QVERIFY(mostBytes <= config.limits.maxTotalBytes);
         // Nothing of the reply is kept: the process grows by far less than the bytes it read.
-        QVERIFY2(residentKiB() - residentBefore < 16 * 1024, qPrintable(QString::number(residentKiB() - residentBefore)));
+        QVERIFY2(residentKiB() - residentBefore < 16 * 1024,
+                 qPrintable(QString::number(residentKiB() - residentBefore)));
         QCOMPARE(client.replyBytes(), 0);
         QCOMPARE(client.status(), Status::Online);
         QVERIFY(client.stations().isEmpty());
@@ -311,14 +344,16 @@ private slots:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QStringList>("listed");
-        QTest::newRow("malformed") << "malformed" << QStringList { "Q9NOSTATUS" };
-        QTest::newRow("bad addresses") << "bad-addresses" << QStringList();
-        QTest::newRow("long descriptions") << "long-descriptions" << QStringList { "Q9LONG" };
+        QTest::addColumn<int>("skipped");
+        QTest::newRow("malformed") << "malformed" << QStringList { "Q9NOSTATUS" } << 5;
+        QTest::newRow("bad addresses") << "bad-addresses" << QStringList() << 6;
+        QTest::newRow("long descriptions") << "long-descriptions" << QStringList { "Q9LONG" } << 1;
     }
     void hostileRecords()
     {
         QFETCH(QString, mode);
         QFETCH(QStringList, listed);
+        QFETCH(int, skipped);
         FakeDirectory fake(Accounts + QStringList { "--hostile", mode });
         VirtualClock clock;
         DirectoryClient client(settings(fake.port()), clock);
@@ -337,6 +372,7 @@ private slots:
                 extra.append(entry.callsign);
         }
         QCOMPARE(extra, listed);
+        QCOMPARE(client.skippedEntries(), skipped);
         QVERIFY(client.stations().findCallsign("Q1ABC"));
         QVERIFY(client.stations().findCallsign("Q2BBB"));
     }

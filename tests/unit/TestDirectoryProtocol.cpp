@@ -42,8 +42,8 @@ private slots:
         QTest::addColumn<Login>("login");
         QTest::addColumn<Status>("status");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("online") << Login { "q1abc", "secret", "Elm Falls" } << Status::Online << QByteArray(
-            "lQ1ABC\xac\xacsecret\rONLINE3.38(07:05)\rElm Falls\r");
+        QTest::newRow("online") << Login { "q1abc", "secret", "Elm Falls" } << Status::Online
+                                << QByteArray("lQ1ABC\xac\xacsecret\rONLINE3.38(07:05)\rElm Falls\r");
         QTest::newRow("busy") << Login { "Q1ABC", "secret", "Elm Falls" } << Status::Busy
                               << QByteArray("lQ1ABC\xac\xacsecret\rBUSY3.40(07:05)\rElm Falls\r");
         QTest::newRow("off") << Login { "Q1ABC", "secret", "Elm Falls" } << Status::Offline
@@ -57,8 +57,8 @@ private slots:
             << QByteArray("lQ1ABC\xac\xacpw\rONLINE3.38(07:05)\rJos\xe9 at the very long hill \r");
         QTest::newRow("callsign with a space") << Login { "Q1 ABC", "pw", "" } << Status::Online << QByteArray();
         QTest::newRow("empty callsign") << Login { "", "pw", "" } << Status::Online << QByteArray();
-        QTest::newRow("overlong callsign") << Login { "Q1ABCDEFGHIJKLMNOP", "pw", "" } << Status::Online
-                                           << QByteArray();
+        QTest::newRow("overlong callsign")
+            << Login { "Q1ABCDEFGHIJKLMNOP", "pw", "" } << Status::Online << QByteArray();
     }
     void loginRequest()
     {
@@ -86,8 +86,7 @@ private slots:
         QTest::newRow("refusal still arriving")
             << QByteArray("INCORRECT PASS") << false << LoginReply::Incomplete << false << QString();
         QTest::newRow("other refusal, closed")
-            << QByteArray("Callsign not validated") << true << LoginReply::Refused << false
-            << "Callsign not validated";
+            << QByteArray("Callsign not validated") << true << LoginReply::Refused << false << "Callsign not validated";
         QTest::newRow("control characters go")
             << QByteArray("\x1b[31mNO\x07\r") << false << LoginReply::Refused << false << "[31mNO";
         QTest::newRow("endless line is cut")
@@ -111,10 +110,9 @@ private slots:
 
     void stationList()
     {
-        const QByteArray reply
-            = list({ record(" ", "Welcome to the test directory", "0", "0.0.0.0"), Jo, record(".", "", "", ""), Link,
-                     Conference },
-                   4);
+        const QByteArray reply = list({ record(" ", "Welcome to the test directory", "0", "0.0.0.0"), Jo,
+                                        record(".", "", "", ""), Link, Conference },
+                                      4);
         const ListResult result = parseList(reply);
         QCOMPARE(result.state, ListParser::State::Done);
         QCOMPARE(result.skipped, 0);
@@ -169,6 +167,7 @@ private slots:
         QTest::newRow("three octets") << record("Q9A", "x [ON 12:00]", "900001", "1.2.3");
         QTest::newRow("octet too big") << record("Q9A", "x [ON 12:00]", "900001", "300.1.1.1");
         QTest::newRow("leading zero") << record("Q9A", "x [ON 12:00]", "900001", "010.1.1.1");
+        QTest::newRow("many digits") << record("Q9A", "x [ON 12:00]", "900001", "1525512552551");
         QTest::newRow("five octets") << record("Q9A", "x [ON 12:00]", "900001", "1.2.3.4.5");
         QTest::newRow("ipv6") << record("Q9A", "x [ON 12:00]", "900001", "::1");
         QTest::newRow("node number with letters") << record("Q9A", "x [ON 12:00]", "12x4", "192.0.2.1");
@@ -239,12 +238,29 @@ private slots:
         parser.feed("@@@\n25000\n");
         ListParser::State state = ListParser::State::Reading;
         for (int i = 0; i < 1000 && state == ListParser::State::Reading; ++i)
-            state = parser.feed(record("Q1F" + QByteArray::number(i), "Flood [ON 12:00]",
-                                       QByteArray::number(100000 + i), "192.0.2.1"));
+            state = parser.feed(
+                record("Q1F" + QByteArray::number(i), "Flood [ON 12:00]", QByteArray::number(100000 + i), "192.0.2.1"));
         QCOMPARE(state, ListParser::State::Failed);
         QCOMPARE(parser.error(), "The station list is larger than 10000 bytes");
         QVERIFY(parser.bytesRead() <= limits.maxTotalBytes);
         QVERIFY(parser.list().size() < 300);
+    }
+
+    // The byte limit strikes at the same place whether the list comes whole or in pieces.
+    void byteLimitInPieces()
+    {
+        ListLimits limits;
+        limits.maxTotalBytes = 60;
+        const QByteArray reply = list({ Jo, Link });
+        const ListResult whole = parseList(reply, limits);
+        ListParser parser(limits);
+        for (qsizetype at = 0; at < reply.size(); at += 5)
+            parser.feed(QByteArrayView(reply).sliced(at, qMin<qsizetype>(5, reply.size() - at)));
+        QCOMPARE(whole.error, "The station list is larger than 60 bytes");
+        QCOMPARE(parser.error(), whole.error);
+        // Bad data before the limit is reported as what it is.
+        const ListResult early = parseList("@@@\nmany\n" + QByteArray(100, 'x'), limits);
+        QCOMPARE(early.error, "The station list has no valid count");
     }
 
     void stationData_data()
@@ -263,12 +279,11 @@ private slots:
         QTest::newRow("in conference") << QByteArray("In Conference *TESTCONF* [BUSY 12:34]")
                                        << "In Conference *TESTCONF*" << StationStatus::InConference << "12:34";
         QTest::newRow("Windows-1252, decoded once")
-            << QByteArray("\x93Jos\xe9\x94 [ON 12:34]") << QStringLiteral("“José”") << StationStatus::Online
-            << "12:34";
+            << QByteArray("\x93Jos\xe9\x94 [ON 12:34]") << QStringLiteral("“José”") << StationStatus::Online << "12:34";
         QTest::newRow("control characters go")
             << QByteArray("A\x1b\x07\x85Z [ON 12:34]") << QStringLiteral("A…Z") << StationStatus::Online << "12:34";
-        QTest::newRow("description cut")
-            << QByteArray(100, 'd') + " [ON 12:34]" << QString(64, 'd') << StationStatus::Online << "12:34";
+        QTest::newRow("description cut") << QByteArray(100, 'd') + " [ON 12:34]" << QString(64, 'd')
+                                         << StationStatus::Online << "12:34";
     }
     void stationData()
     {
@@ -318,6 +333,60 @@ private slots:
         QFETCH(QString, address);
         QFETCH(bool, callable);
         QCOMPARE(StationAddress::isCallable(QHostAddress(address)), callable);
+    }
+
+    void lookups_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("callsign");
+        QTest::newRow("callsign") << "Q1ABC"
+                                  << "Q1ABC";
+        QTest::newRow("lower case, blanks") << " q2xyz-l "
+                                            << "Q2XYZ-L";
+        QTest::newRow("node number") << "345678"
+                                     << "*TESTCONF*";
+        QTest::newRow("unlisted number") << "999"
+                                         << "";
+        QTest::newRow("eight digits") << "12345678"
+                                      << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void lookups()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, callsign);
+        const StationList stations = parseList(list({ Jo, Link, Conference })).list;
+        const StationEntry* entry = stations.find(key);
+        QCOMPARE(entry ? entry->callsign : QString(), callsign);
+    }
+
+    // An incoming station must be listed under its callsign at the address it sends from.
+    void listedAt_data()
+    {
+        QTest::addColumn<QString>("callsign");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("listed") << "Q1ABC"
+                                << "192.0.2.7" << true;
+        QTest::newRow("mapped") << "q1abc"
+                                << "::ffff:192.0.2.7" << true;
+        QTest::newRow("other address") << "Q1ABC"
+                                       << "192.0.2.8" << false;
+        QTest::newRow("another station's address") << "Q1ABC"
+                                                   << "198.51.100.9" << false;
+        QTest::newRow("unlisted") << "Q9NONE"
+                                  << "192.0.2.7" << false;
+        QTest::newRow("no address") << "Q1ABC"
+                                    << "" << false;
+    }
+    void listedAt()
+    {
+        QFETCH(QString, callsign);
+        QFETCH(QString, from);
+        QFETCH(bool, listed);
+        const StationList stations = parseList(list({ Jo, Link })).list;
+        QCOMPARE(stations.isListedAt(callsign, QHostAddress(from)), listed);
     }
 
     // The first of two entries with one callsign or node number stands.

@@ -88,10 +88,10 @@ bool EchoLinkNode::start(QString* error)
     events.chat = [this](const QString& line) { raise(QStringLiteral("OnChatTextReceived"), { line }); };
     events.stationText = [this](const QString& text) { raise(QStringLiteral("OnStationTextReceived"), { text }); };
     events.listing = [this](const QString& call, const QHostAddress& address) {
-        const StationEntry* station = directory_ && !NodeText::isNodeNumber(call) ? findStation(call) : nullptr;
-        if (!station)
+        if (!directory_ || NodeText::isNodeNumber(call) || !directory_->stations().findCallsign(call))
             return StationGate::Listing::NotListed;
-        return station->address == address ? StationGate::Listing::ListedHere : StationGate::Listing::ListedElsewhere;
+        return directory_->stations().isListedAt(call, address) ? StationGate::Listing::ListedHere
+                                                                : StationGate::Listing::ListedElsewhere;
     };
     events.refreshList = [this] { requestList(); };
     events.note = [this](const QString& text) { note(text); };
@@ -396,9 +396,7 @@ void EchoLinkNode::login()
 
 const StationEntry* EchoLinkNode::findStation(const QString& key) const
 {
-    if (NodeText::isNodeNumber(key))
-        return directory_->stations().findId(key.toInt());
-    return directory_->stations().findCallsign(key);
+    return directory_->stations().find(key);
 }
 
 void EchoLinkNode::updatePresence()

@@ -1,22 +1,26 @@
 // corvane-echolinkd: the EchoLink node. Serves Corvane's automation socket as the stand-in does and
 // works the EchoLink network with the station named in $XDG_CONFIG_HOME/corvane/echolink.conf.
-#include "LocalServer.h"
-#include "Node.h"
+#include "EchoLinkNode.h"
 #include "NodeConfig.h"
-#include "OutputTap.h"
+#include "NodeLog.h"
+#include "NodeServer.h"
 
-#include <AsyncCppApplication.h>
-#include <QString>
+#include <QCoreApplication>
+#include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-void printLine(const QString& text)
+int signalPipe[2] = { -1, -1 };
+
+void onSignal(int)
 {
-    std::fprintf(stderr, "corvane-echolinkd: %s\n", text.toLocal8Bit().constData());
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
 struct Options
@@ -53,11 +57,12 @@ int main(int argc, char** argv)
                     NodeConfigFile::defaultPath().toLocal8Bit().constData());
         return 0;
     }
-    Async::CppApplication app;
-    LocalServer server;
+    QCoreApplication app(argc, argv);
+    std::signal(SIGPIPE, SIG_IGN);
+    NodeServer server;
     QString error;
     if (!server.listen(&error)) {
-        printLine(error);
+        NodeLog::line(error);
         return 1;
     }
     QString problem;
@@ -66,19 +71,27 @@ int main(int argc, char** argv)
         problem
             = QStringLiteral("The EchoLink node configuration %1 names no Callsign and Password").arg(options.config);
     if (!problem.isEmpty()) {
-        printLine(problem);
+        NodeLog::line(problem);
         config.reset();
     }
-    Node node(server, config, problem, options.verbose);
-    OutputTap errors(STDERR_FILENO, [&node](const std::string& line) { node.libraryMessage(line); });
+    EchoLinkNode node(server, config, problem, options.verbose);
     if (config && !node.start(&error))
-        printLine(error);
-    node.finished.connect([&app] { app.quit(); });
-    app.catchUnixSignal(SIGTERM);
-    app.catchUnixSignal(SIGINT);
-    app.unixSignalCaught.connect([&node](int) { node.finish(); });
-    std::signal(SIGPIPE, SIG_IGN);
-    app.exec();
+        NodeLog::line(error);
+    node.finished = [&app] { app.quit(); };
+
+    // SIGTERM and SIGINT end the node in order, from the event loop.
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        std::signal(SIGTERM, onSignal);
+        std::signal(SIGINT, onSignal);
+    }
+    QSocketNotifier signalWatch(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalWatch, &QSocketNotifier::activated, &app, [&node] {
+        char byte;
+        while (::read(signalPipe[0], &byte, 1) > 0) {
+        }
+        node.finish();
+    });
+    const int code = QCoreApplication::exec();
     server.close();
-    return 0;
+    return code;
 }

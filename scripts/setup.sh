@@ -9,7 +9,10 @@ shift || true
 packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
           libspeechd-dev libespeak-ng-dev speech-dispatcher speech-dispatcher-espeak-ng espeak-ng-data
           xvfb xauth xdotool procps fonts-dejavu-core
-          libecholib-dev libasynccore-dev libasynccpp-dev libasyncaudio-dev libsigc++-2.0-dev libgsm1-dev)
+          libgsm1-dev
+          libecholib-dev libasynccore-dev libasynccpp-dev libasyncaudio-dev libsigc++-2.0-dev svxlink-server)
+# (the EchoLink library and its event loop build only the interop tests' peer station; svxlink-server is
+# the other interop peer, which the tests start themselves on loopback)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -23,6 +26,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # SvxLink's own service would hold the EchoLink ports on every address; the tests run their own.
+    if command -v systemctl >/dev/null && systemctl is-enabled svxlink >/dev/null 2>&1; then
+        systemctl disable --now svxlink >/dev/null 2>&1 || true
+    fi
 fi
 
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null

@@ -64,7 +64,11 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder_ + QStringLiteral("/run"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder_ + QStringLiteral("/config"));
+        // A call nobody answers ends in 3 s instead of the network's 20 s (calls are repeated every 2 s).
+        env.insert(QStringLiteral("CORVANE_NODE_CONNECT_TIMEOUT_MS"), QStringLiteral("3000"));
         process_.setProcessEnvironment(env);
+        if (!errorFile_.isEmpty())
+            process_.setStandardErrorFile(errorFile_);
         process_.setProgram(QStringLiteral(CORVANE_NODE_PROGRAM));
         // The configuration path in the command line lets the test runner find a node a crashed test left.
         process_.setArguments({ QStringLiteral("--verbose"), QStringLiteral("--config"), configPath() });
@@ -104,6 +108,33 @@ public:
     }
 
     bool finishes(int ms) { return process_.waitForFinished(ms); }
+    qint64 processId() const { return process_.processId(); }
+    // Standard error goes to this file (a pipe nobody reads, for instance) instead of the test.
+    void sendErrorsTo(const QString& path) { errorFile_ = path; }
+    // CPU time the node's threads have used so far, in milliseconds (the scheduler's nanosecond count).
+    double cpuMs() const
+    {
+        double total = 0;
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(process_.processId());
+        for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+            if (stat.open(QIODevice::ReadOnly))
+                total += stat.readAll().split(' ').value(0).toDouble() / 1e6;
+        }
+        return total;
+    }
+    // Resident memory in KiB, from /proc.
+    qint64 residentKiB() const
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(process_.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+        return -1;
+    }
     QByteArray log() { return process_.readAllStandardError(); }
 
     std::unique_ptr<SocketSession> session;
@@ -111,6 +142,7 @@ public:
 private:
     QString folder_;
     Station station_;
+    QString errorFile_;
     QProcess process_;
 };
 

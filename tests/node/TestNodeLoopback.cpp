@@ -43,6 +43,7 @@ private slots:
     void directoryDownIsSaid();
     void shutdownClosesAndEnds();
     void configurationOthersCanReadIsRefused();
+    void cancelledCallsLeaveTheNodeAnswering();
 
 private:
     void startBoth(const QStringList& directoryArguments = {});
@@ -272,6 +273,20 @@ void TestNodeLoopback::configurationOthersCanReadIsRefused()
     // It still ends when asked.
     a_->session->Quit();
     QVERIFY(a_->finishes(3000));
+}
+
+void TestNodeLoopback::cancelledCallsLeaveTheNodeAnswering()
+{
+    // Q9GONE is listed ON but nobody answers at its address: the call waits until it is cancelled.
+    startBoth({ QStringLiteral("--listed"), QStringLiteral("Q9GONE,127.0.0.9,ON") });
+    a_->session->Connect1(QStringLiteral("Q9GONE"), false);
+    a_->session->Disconnect1(QStringLiteral("Q9GONE"));
+    QCOMPARE(a_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
+    a_->session->Connect1(QStringLiteral("Q9GONE"), false);
+    a_->session->DisconnectAll();
+    QCOMPARE(a_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
+    // The node still works a QSO.
+    connectAnnToBob();
 }
 
 QTEST_GUILESS_MAIN(TestNodeLoopback)

@@ -1,10 +1,10 @@
-#include "LocalServer.h"
+#include "NodeServer.h"
 
 #include "echolink/EchoLinkWire.h"
 
-#include <AsyncApplication.h>
-#include <AsyncFdWatch.h>
 #include <QFile>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -15,9 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A client that does not read its events cannot make the node hold more than this for it.
-constexpr qsizetype MaxQueuedBytes = 4 * 1024 * 1024;
 
 QString systemError()
 {
@@ -32,33 +29,34 @@ void setNonBlocking(int fd)
 
 } // namespace
 
-struct LocalServer::Client
+struct NodeServer::Client
 {
     int fd = -1;
-    Async::FdWatch reading;
-    Async::FdWatch writing;
+    QSocketNotifier reading;
+    QSocketNotifier writing;
     QByteArray incoming;
     QByteArray outgoing;
     bool closed = false;
+    bool thinned = false;
 
     explicit Client(int socket)
         : fd(socket)
-        , reading(socket, Async::FdWatch::FD_WATCH_RD)
-        , writing(socket, Async::FdWatch::FD_WATCH_WR)
+        , reading(socket, QSocketNotifier::Read)
+        , writing(socket, QSocketNotifier::Write)
     {
         writing.setEnabled(false);
     }
     ~Client() { ::close(fd); }
 };
 
-LocalServer::LocalServer() = default;
+NodeServer::NodeServer() = default;
 
-LocalServer::~LocalServer()
+NodeServer::~NodeServer()
 {
     close();
 }
 
-bool LocalServer::listen(QString* error)
+bool NodeServer::listen(QString* error)
 {
     lock_ = EchoLinkWire::claimServerPlace(error);
     if (!lock_)
@@ -80,24 +78,24 @@ bool LocalServer::listen(QString* error)
         return false;
     }
     setNonBlocking(listenFd_);
-    listenWatch_ = std::make_unique<Async::FdWatch>(listenFd_, Async::FdWatch::FD_WATCH_RD);
-    listenWatch_->activity.connect([this](Async::FdWatch*) { accept(); });
+    listenWatch_ = std::make_unique<QSocketNotifier>(listenFd_, QSocketNotifier::Read);
+    connect(listenWatch_.get(), &QSocketNotifier::activated, this, [this] { accept(); });
     return true;
 }
 
-void LocalServer::accept()
+void NodeServer::accept()
 {
     for (int fd; (fd = ::accept(listenFd_, nullptr, nullptr)) >= 0;) {
         setNonBlocking(fd);
         const int id = ++lastClient_;
         auto client = std::make_unique<Client>(fd);
-        client->reading.activity.connect([this, id](Async::FdWatch*) { readFrom(id); });
-        client->writing.activity.connect([this, id](Async::FdWatch*) { writeTo(id); });
+        connect(&client->reading, &QSocketNotifier::activated, this, [this, id] { readFrom(id); });
+        connect(&client->writing, &QSocketNotifier::activated, this, [this, id] { writeTo(id); });
         clients_.emplace(id, std::move(client));
     }
 }
 
-void LocalServer::readFrom(int id)
+void NodeServer::readFrom(int id)
 {
     const auto found = clients_.find(id);
     if (found == clients_.end() || found->second->closed)
@@ -115,7 +113,8 @@ void LocalServer::readFrom(int id)
     qsizetype start = 0;
     QByteArray pending = std::exchange(client.incoming, {});
     for (qsizetype end; (end = pending.indexOf('\n', start)) >= 0; start = end + 1) {
-        lineReceived(id, pending.mid(start, end - start));
+        if (lineReceived)
+            lineReceived(id, pending.mid(start, end - start));
         if (!clients_.count(id) || clients_.at(id)->closed)
             return;
     }
@@ -127,13 +126,27 @@ void LocalServer::readFrom(int id)
     clients_.at(id)->incoming = pending;
 }
 
-void LocalServer::send(int id, const QByteArray& line)
+void NodeServer::answer(int client, const QByteArray& line)
+{
+    queue(client, line, false);
+}
+
+void NodeServer::event(int client, const QByteArray& line)
+{
+    queue(client, line, true);
+}
+
+void NodeServer::queue(int id, const QByteArray& line, bool isEvent)
 {
     const auto found = clients_.find(id);
     if (found == clients_.end() || found->second->closed)
         return;
     Client& client = *found->second;
-    if (client.outgoing.size() + line.size() > MaxQueuedBytes) {
+    if (isEvent && client.outgoing.size() + line.size() > EventQueueBytes) {
+        client.thinned = true;
+        return;
+    }
+    if (client.outgoing.size() + line.size() > MaxQueueBytes) {
         drop(id);
         return;
     }
@@ -141,7 +154,7 @@ void LocalServer::send(int id, const QByteArray& line)
     writeTo(id);
 }
 
-void LocalServer::writeTo(int id)
+void NodeServer::writeTo(int id)
 {
     const auto found = clients_.find(id);
     if (found == clients_.end() || found->second->closed)
@@ -157,11 +170,15 @@ void LocalServer::writeTo(int id)
             return;
         }
         client.outgoing.remove(0, sent);
+        if (client.outgoing.isEmpty() && client.thinned && thinnedNotice) {
+            client.thinned = false;
+            client.outgoing = thinnedNotice();
+        }
     }
     client.writing.setEnabled(!client.outgoing.isEmpty());
 }
 
-void LocalServer::drop(int id)
+void NodeServer::drop(int id)
 {
     const auto found = clients_.find(id);
     if (found == clients_.end() || found->second->closed)
@@ -169,12 +186,13 @@ void LocalServer::drop(int id)
     found->second->closed = true;
     found->second->reading.setEnabled(false);
     found->second->writing.setEnabled(false);
-    clientLeft(id);
-    // Its watches may be the ones whose handler runs now; they go once the loop is back.
-    Async::Application::app().runTask([this, id] { clients_.erase(id); });
+    if (clientLeft)
+        clientLeft(id);
+    // Its notifiers may be the ones whose handler runs now; they go once the loop is back.
+    QTimer::singleShot(0, this, [this, id] { clients_.erase(id); });
 }
 
-void LocalServer::drain(int timeoutMs)
+void NodeServer::drain(int timeoutMs)
 {
     for (auto& [id, client] : clients_) {
         for (int waited = 0; !client->closed && !client->outgoing.isEmpty() && waited < timeoutMs; waited += 10) {
@@ -185,7 +203,7 @@ void LocalServer::drain(int timeoutMs)
     }
 }
 
-void LocalServer::close()
+void NodeServer::close()
 {
     clients_.clear();
     listenWatch_.reset();

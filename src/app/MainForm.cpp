@@ -86,11 +86,12 @@ TmainForm::~TmainForm()
     m_startUp.reset();
     m_keys.reset();
     m_shutDown.reset();
+    m_chatLine.reset();
+    m_commands.reset();
     m_settings.reset();
     m_stations.reset();
     m_connections.reset();
     m_transmit.reset();
-    m_chatLine.reset();
 }
 
 void TmainForm::buildControllers()
@@ -120,16 +121,8 @@ void TmainForm::buildControllers()
                              static_cast<MemoryButtonsView&>(*this) });
     m_away = std::make_unique<AwayReply>(AwayReplyParts { *m_roster, session, *m_announcer, *m_options, *m_panes, clock,
                                                           static_cast<AwayReplyView&>(*this) });
-    m_commands
-        = std::make_unique<CommandDecoder>(CommandParts { *m_roster, session, *m_announcer, *m_options, *m_panes,
-                                                          *m_memories, *m_away, static_cast<CommandView&>(*this) });
-    m_chatLine
-        = std::make_unique<ChatLine>(ChatLineParts { *m_roster, session, *m_announcer, *m_options, *m_panes, *m_journal,
-                                                     *m_commands, clock, static_cast<ChatLineView&>(*this) });
-    m_away->setKeyEcho([this](QChar key) { m_keys->KeyBoardSpeak(QString(key), KeyboardMap::Focus::AbsentLine); });
-    m_transmit = std::make_unique<TransmitControl>(TransmitParts { session, *m_announcer, *m_options, platform,
-                                                                   m_chatLine->clearTextTimer(), clock,
-                                                                   static_cast<TransmitView&>(*this) });
+    m_transmit = std::make_unique<TransmitControl>(
+        TransmitParts { session, *m_announcer, *m_options, platform, clock, static_cast<TransmitView&>(*this) });
     m_connections = std::make_unique<ConnectionControl>(ConnectionParts { *m_roster, session, *m_announcer, *m_options,
                                                                           *m_panes, *m_journal, *m_transmit, clock,
                                                                           static_cast<ConnectionView&>(*this) });
@@ -137,6 +130,13 @@ void TmainForm::buildControllers()
                                                                         *m_panes, *m_transmit, platform,
                                                                         static_cast<StationMonitorView&>(*this) });
     m_settings = std::make_unique<SettingsController>(*m_announcer, *m_panes);
+    m_commands = std::make_unique<CommandDecoder>(CommandParts { *m_roster, session, *m_announcer, *m_options, *m_panes,
+                                                                 *m_memories, *m_away, *m_stations, *m_transmit,
+                                                                 *m_settings, static_cast<CommandView&>(*this) });
+    m_chatLine = std::make_unique<ChatLine>(ChatLineParts { *m_roster, session, *m_announcer, *m_options, *m_panes,
+                                                            *m_journal, *m_commands, *m_transmit, clock,
+                                                            static_cast<ChatLineView&>(*this) });
+    m_away->setKeyEcho([this](QChar key) { m_keys->KeyBoardSpeak(QString(key), KeyboardMap::Focus::AbsentLine); });
     m_shutDown = std::make_unique<ShutDown>(ShutDownParts { session, *m_announcer, *m_panes, *m_journal, *m_settings,
                                                             *m_roster, *m_lifecycle, platform, *m_services.power, clock,
                                                             static_cast<ShutDownView&>(*this) });
@@ -765,24 +765,4 @@ bool TmainForm::boxChecked(Box box) const
 void TmainForm::setBoxChecked(Box box, bool checked)
 {
     optionBox(box)->setChecked(checked);
-}
-
-void TmainForm::setAlarmMsgAnnounce(bool on)
-{
-    m_stations->setAlarmMsgAnnounce(on);
-}
-
-void TmainForm::setTimerBell(bool on)
-{
-    m_transmit->setTimerBell(on);
-}
-
-void TmainForm::awaitFirstStationList()
-{
-    m_stations->setFirstListReceived(false);
-}
-
-bool TmainForm::saveSettings()
-{
-    return m_settings->SaveSettings();
 }

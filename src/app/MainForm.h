@@ -191,10 +191,6 @@ private:
     bool boxChecked(Box box) const override;
     void setBoxChecked(Box box, bool checked) override;
     void setAbsentText(const QString& text) override;
-    void setAlarmMsgAnnounce(bool on) override;
-    void setTimerBell(bool on) override;
-    void awaitFirstStationList() override;
-    bool saveSettings() override;
     QCheckBox* optionBox(Box box) const;
     void wireMemoryButtons();
     bool filterMemoryButtonEvent(QPushButton* button, QEvent* event);
@@ -272,15 +268,15 @@ private:
     std::unique_ptr<ChatJournal> m_journal;
     std::unique_ptr<MemoryPanel> m_memories;
     std::unique_ptr<AwayReply> m_away;
-    std::unique_ptr<CommandDecoder> m_commands;
-    std::unique_ptr<ChatLine> m_chatLine;
     std::unique_ptr<TransmitControl> m_transmit;
     std::unique_ptr<ConnectionControl> m_connections;
     std::unique_ptr<StationMonitor> m_stations;
     std::unique_ptr<SettingsController> m_settings;
-    std::unique_ptr<StartUp> m_startUp;
+    std::unique_ptr<CommandDecoder> m_commands;
+    std::unique_ptr<ChatLine> m_chatLine;
     std::unique_ptr<ShutDown> m_shutDown;
     std::unique_ptr<KeyboardMap> m_keys;
+    std::unique_ptr<StartUp> m_startUp;
     std::unique_ptr<KeyPreview> m_keyPreviewFilter;
 
     quint32 m_color = 0;

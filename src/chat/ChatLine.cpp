@@ -5,6 +5,7 @@
 #include "chat/Panes.h"
 #include "echolink/EchoLinkSession.h"
 #include "echolink/StationRoster.h"
+#include "echolink/TransmitControl.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
 #include "speech/Announcer.h"
@@ -15,6 +16,8 @@ ChatLine::ChatLine(const ChatLineParts& parts, QObject* parent)
     , m_parts(parts)
     , m_timerClearText(new Timer(parts.clock, 300, this))
 {
+    // Every Tx/Rx press that keys or unkeys clears the line a moment later.
+    connect(&parts.transmit, &TransmitControl::txRxPressed, m_timerClearText, [this] { m_timerClearText->start(); });
 }
 
 void ChatLine::sendChat(const QString& text)

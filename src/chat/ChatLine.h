@@ -15,6 +15,7 @@ class OptionBoxes;
 class Panes;
 class StationRoster;
 class Timer;
+class TransmitControl;
 
 // What the chat line's handlers need of the window.
 class ChatLineView
@@ -40,6 +41,7 @@ struct ChatLineParts
     Panes& panes;
     ChatJournal& journal;
     CommandDecoder& commands;
+    TransmitControl& transmit;
     Clock& clock;
     ChatLineView& view;
 };

@@ -1,10 +1,13 @@
 #include "chat/CommandDecoder.h"
 
+#include "app/Settings.h"
 #include "chat/AwayReply.h"
 #include "chat/MemoryButtons.h"
 #include "chat/Panes.h"
 #include "echolink/EchoLinkSession.h"
+#include "echolink/StationMonitor.h"
 #include "echolink/StationRoster.h"
+#include "echolink/TransmitControl.h"
 #include "platform/EventLoop.h"
 #include "speech/Announcer.h"
 #include "speech/OptionBoxes.h"
@@ -37,12 +40,12 @@ void CommandDecoder::perform(const Commands::Decoded& command)
         return;
     case Action::AlarmsOn:
     case Action::AlarmsOff:
-        m_parts.view.setAlarmMsgAnnounce(command.action == Action::AlarmsOn);
+        m_parts.stations.setAlarmMsgAnnounce(command.action == Action::AlarmsOn);
         speak(command.spoken);
         return;
     case Action::TimerBellOn:
     case Action::TimerBellOff:
-        m_parts.view.setTimerBell(command.action == Action::TimerBellOn);
+        m_parts.transmit.setTimerBell(command.action == Action::TimerBellOn);
         speak(command.spoken);
         return;
     case Action::SetAwayMessage:
@@ -133,13 +136,14 @@ void CommandDecoder::sendButtonList()
 void CommandDecoder::resetEchoLink(const QString& words)
 {
     speak(words);
-    m_parts.view.awaitFirstStationList();
+    // The next station list raises the window again, as after start-up.
+    m_parts.stations.setFirstListReceived(false);
     m_parts.session.Reset();
 }
 
 // A save that failed has already said so; only a file really written is confirmed to the remote operator.
 void CommandDecoder::saveSettings(const QString& words)
 {
-    if (m_parts.view.saveSettings() && !words.isEmpty())
+    if (m_parts.settings.SaveSettings() && !words.isEmpty())
         m_parts.announcer.SpeakToMeNowPurge(words);
 }

@@ -10,9 +10,12 @@ class EchoLinkSession;
 class MemoryPanel;
 class OptionBoxes;
 class Panes;
+class SettingsController;
+class StationMonitor;
 class StationRoster;
+class TransmitControl;
 
-// What the command decoder needs of the window and of the subsystems beyond the chat.
+// What the command decoder changes in the window: the option boxes, the away line and the chat pane.
 class CommandView
 {
 public:
@@ -33,12 +36,6 @@ public:
     virtual void setAbsentText(const QString& text) = 0;
     // The chat pane's text colour, 0x00BBGGRR.
     virtual void setChatPaneTextColor(quint32 bgr) = 0;
-    virtual void setAlarmMsgAnnounce(bool on) = 0;
-    virtual void setTimerBell(bool on) = 0;
-    // The next station list raises the window again, as after start-up.
-    virtual void awaitFirstStationList() = 0;
-    // Writes the settings file; true when it was written (the save reports either outcome itself).
-    virtual bool saveSettings() = 0;
 };
 
 struct CommandParts
@@ -50,6 +47,9 @@ struct CommandParts
     Panes& panes;
     MemoryPanel& memories;
     AwayReply& away;
+    StationMonitor& stations;
+    TransmitControl& transmit;
+    SettingsController& settings;
     CommandView& view;
 };
 

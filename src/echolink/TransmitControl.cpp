@@ -33,7 +33,7 @@ void TransmitControl::bTxRxClick()
         unkeyTransmitter();
     else
         keyTransmitter();
-    m_parts.clearTextTimer.start();
+    emit txRxPressed();
 }
 
 void TransmitControl::keyTransmitter()

@@ -30,8 +30,6 @@ struct TransmitParts
     Announcer& announcer;
     OptionBoxes& options;
     Platform& platform;
-    // The chat line's clearing timer, started by every press that keys or unkeys.
-    Timer& clearTextTimer;
     Clock& clock;
     TransmitView& view;
 };
@@ -67,6 +65,10 @@ public:
     void TxTimerTimer();
     void elEchoLinkSessionTX(bool on);
     void elEchoLinkSessionLinkStatusChange(bool enabled);
+
+signals:
+    // Tx/Rx was pressed and keyed or unkeyed the transmitter (the chat line clears itself a moment later).
+    void txRxPressed();
 
 private:
     void keyTransmitter();

@@ -86,11 +86,11 @@ TmainForm::~TmainForm()
     m_startUp.reset();
     m_keys.reset();
     m_shutDown.reset();
+    m_connections.reset();
     m_chatLine.reset();
     m_commands.reset();
     m_settings.reset();
     m_stations.reset();
-    m_connections.reset();
     m_transmit.reset();
 }
 
@@ -123,9 +123,6 @@ void TmainForm::buildControllers()
                                                           static_cast<AwayReplyView&>(*this) });
     m_transmit = std::make_unique<TransmitControl>(
         TransmitParts { session, *m_announcer, *m_options, platform, clock, static_cast<TransmitView&>(*this) });
-    m_connections = std::make_unique<ConnectionControl>(ConnectionParts { *m_roster, session, *m_announcer, *m_options,
-                                                                          *m_panes, *m_journal, *m_transmit, clock,
-                                                                          static_cast<ConnectionView&>(*this) });
     m_stations = std::make_unique<StationMonitor>(StationMonitorParts { *m_roster, session, *m_announcer, *m_options,
                                                                         *m_panes, *m_transmit, platform,
                                                                         static_cast<StationMonitorView&>(*this) });
@@ -136,6 +133,9 @@ void TmainForm::buildControllers()
     m_chatLine = std::make_unique<ChatLine>(ChatLineParts { *m_roster, session, *m_announcer, *m_options, *m_panes,
                                                             *m_journal, *m_commands, *m_transmit, clock,
                                                             static_cast<ChatLineView&>(*this) });
+    m_connections = std::make_unique<ConnectionControl>(
+        ConnectionParts { *m_roster, session, *m_announcer, *m_options, *m_panes, *m_journal, *m_transmit, *m_chatLine,
+                          clock, static_cast<ConnectionView&>(*this) });
     m_away->setKeyEcho([this](QChar key) { m_keys->KeyBoardSpeak(QString(key), KeyboardMap::Focus::AbsentLine); });
     m_shutDown = std::make_unique<ShutDown>(ShutDownParts { session, *m_announcer, *m_panes, *m_journal, *m_settings,
                                                             *m_roster, *m_lifecycle, platform, *m_services.power, clock,
@@ -483,11 +483,6 @@ void TmainForm::focusChatLine()
 QString TmainForm::chatLineText() const
 {
     return edtChat->text();
-}
-
-bool TmainForm::chatLineInUse() const
-{
-    return m_chatLine->holdsOperatorText();
 }
 
 QString TmainForm::focusedControlName() const

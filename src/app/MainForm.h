@@ -131,7 +131,6 @@ private:
     void focusButton(Button button) override;
     void focusChatLine() override;
     QString chatLineText() const override;
-    bool chatLineInUse() const override;
     QString focusedControlName() const override;
     void clearChatLine() override;
     void bringToFront() override;
@@ -269,11 +268,11 @@ private:
     std::unique_ptr<MemoryPanel> m_memories;
     std::unique_ptr<AwayReply> m_away;
     std::unique_ptr<TransmitControl> m_transmit;
-    std::unique_ptr<ConnectionControl> m_connections;
     std::unique_ptr<StationMonitor> m_stations;
     std::unique_ptr<SettingsController> m_settings;
     std::unique_ptr<CommandDecoder> m_commands;
     std::unique_ptr<ChatLine> m_chatLine;
+    std::unique_ptr<ConnectionControl> m_connections;
     std::unique_ptr<ShutDown> m_shutDown;
     std::unique_ptr<KeyboardMap> m_keys;
     std::unique_ptr<StartUp> m_startUp;

@@ -2,6 +2,7 @@
 #include "echolink/ConnectionControl.h"
 
 #include "chat/ChatJournal.h"
+#include "chat/ChatLine.h"
 #include "chat/Panes.h"
 #include "echolink/ConnectionView.h"
 #include "echolink/EchoLinkSession.h"
@@ -62,7 +63,7 @@ bool ConnectionControl::showArrival(const QString& call, const QString& name, co
     view.setButtonEnabled(Button::ReConnect, false);
     // An operator in the middle of a chat line keeps it and the focus: the next Space typed must not key the
     // transmitter, on Tx/Rx or in an emptied line.
-    const bool keysKept = view.chatLineInUse();
+    const bool keysKept = m_parts.chatLine.holdsOperatorText();
     if (!keysKept)
         view.focusButton(Button::TxRx);
     roster.setConnected(true);

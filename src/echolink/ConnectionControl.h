@@ -5,6 +5,7 @@
 
 class Announcer;
 class ChatJournal;
+class ChatLine;
 class Clock;
 class ConnectionView;
 class EchoLinkSession;
@@ -23,6 +24,7 @@ struct ConnectionParts
     Panes& panes;
     ChatJournal& journal;
     TransmitControl& transmit;
+    const ChatLine& chatLine;
     Clock& clock;
     ConnectionView& view;
 };

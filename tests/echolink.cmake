@@ -7,3 +7,4 @@ corvane_add_test(SUITE units NAME TestSocketSession SOURCES unit/TestSocketSessi
 corvane_add_test(SUITE units NAME TestAlarmLogParse SOURCES unit/TestAlarmLogParse.cpp LIBS corvane_echolink_rules)
 corvane_add_test(SUITE units NAME TestStationTextSplit SOURCES unit/TestStationTextSplit.cpp LIBS corvane_echolink_rules)
 corvane_add_test(SUITE units NAME TestStandInSend SOURCES unit/TestStandInSend.cpp LIBS Qt6::Core)
+corvane_add_test(SUITE units NAME TestConnectionStates SOURCES unit/TestConnectionStates.cpp LIBS corvane_echolink_control)

@@ -15,7 +15,6 @@
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
 #include "platform/Platform.h"
-#include "platform/WindowColors.h"
 #include "speech/Announcer.h"
 #include "speech/DisplaySettings.h"
 #include "speech/KeyboardMap.h"
@@ -27,8 +26,6 @@ constexpr int FirstWaitMs = 7000;
 constexpr int RetryWaitMs = 5000;
 constexpr int ChecksBeforeGivingUp = 3;
 } // namespace
-
-using Button = ConnectionView::Button;
 
 StartUp::StartUp(const StartUpParts& parts, QObject* parent)
     : QObject(parent)
@@ -58,7 +55,7 @@ void StartUp::FormCreate()
     // The window already has its own taskbar entry under Qt; nothing to switch for that.
     openFiles();
 
-    m_parts.connectionView.setWindowColor(WindowColors::Waiting);
+    m_parts.connectionView.showConnectionState(ConnectionState::StartingUp);
     m_parts.options.setNotBringToFront(false);
     m_echoLinkExePath = m_parts.platform.programFilesFolder() + QStringLiteral("/Halvorn/EchoLink/EchoLink.exe");
     // An EchoLink that is running but not answering (an orphan of an earlier session) still counts as
@@ -109,7 +106,7 @@ void StartUp::attachStep()
     m_parts.announcer.setOwnCallsign(roster.myCallsign());
     m_parts.view.appendToTitle(QStringLiteral(" - ") + roster.myCallsign() + QStringLiteral(" Version 1.4.7.3"));
     roster.setLastStation(QString());
-    m_parts.connectionView.setButtonEnabled(Button::ReConnect, false);
+    m_parts.connectionView.showConnectionState(ConnectionState::Attaching);
     m_parts.view.enableKeyPreview();
     m_parts.chatLine.clearTextTimer().setInterval(300);
     m_parts.stations.resetAlarmLog();
@@ -132,25 +129,18 @@ void StartUp::detectQso()
     ConnectionView& view = m_parts.connectionView;
     const bool qsoRunning = session.Transmitting() || session.Receiving();
     if (qsoRunning) {
-        view.setButtonEnabled(Button::TxRx, true);
-        view.setWindowColor(WindowColors::Qso);
+        view.showConnectionState(ConnectionState::QsoDetected);
         m_parts.announcer.SpeakWithVolume(QStringLiteral("Q S O detected."));
         m_parts.announcer.SpeakWithVolume(QStringLiteral("Please remember to Let Corvane, Start Up Echo Link."));
         m_parts.panes.AppendChatLineAtCaret(
             QStringLiteral(">Current QSO detected Station ID will update on next connection"));
-        view.setButtonEnabled(Button::DisconnectAll, true);
         m_parts.roster.setConnected(true);
         m_parts.roster.setConnectionCount(1);
-        view.setButtonEnabled(Button::DisconnectLast, false);
         return;
     }
     session.DisconnectAll();
     letPendingMessagesRun();
-    view.setButtonEnabled(Button::TxRx, true);
-    view.setButtonEnabled(Button::DisconnectAll, true);
-    view.setButtonEnabled(Button::DisconnectLast, false);
-    view.setButtonEnabled(Button::ReConnect, true);
-    view.setWindowColor(WindowColors::Idle);
+    view.showConnectionState(ConnectionState::Ready);
 }
 
 void StartUp::StartUpTimerTimer()

@@ -74,7 +74,7 @@ void ChatLine::edtChatKeyPress(const QString& key)
 
     // Common tail for every key that was not a command or a refused call.
     if (!text.isEmpty() && !m_parts.roster.isConnected())
-        m_parts.view.setButtonEnabled(ConnectionView::Button::ReConnect, true);
+        m_parts.view.showConnectionState(ConnectionState::ConnectRequestTyped);
     if (key == u" " && text.isEmpty() && m_parts.roster.isConnected())
         m_parts.view.pressTransmit();
     if (m_parts.options.keyboardSpeak()) {

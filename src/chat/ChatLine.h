@@ -1,6 +1,6 @@
 #pragma once
 
-#include "echolink/ConnectionView.h"
+#include "echolink/ConnectionStates.h"
 
 #include <QObject>
 #include <QString>
@@ -18,14 +18,13 @@ class Timer;
 class TransmitControl;
 
 // What the chat line's handlers need of the window.
-class ChatLineView
+class ChatLineView : public ConnectionStateView
 {
 public:
     virtual ~ChatLineView() = default;
     virtual QString chatLineText() const = 0;
     virtual void clearChatLine() = 0;
     virtual void focusChatLine() = 0;
-    virtual void setButtonEnabled(ConnectionView::Button button, bool enabled) = 0;
     // Presses the transmit button as a click would.
     virtual void pressTransmit() = 0;
     // Shows the chat log viewer and returns when it is closed.

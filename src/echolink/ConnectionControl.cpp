@@ -10,7 +10,6 @@
 #include "echolink/TransmitControl.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
-#include "platform/WindowColors.h"
 #include "speech/Announcer.h"
 #include "speech/OptionBoxes.h"
 
@@ -54,13 +53,8 @@ bool ConnectionControl::showArrival(const QString& call, const QString& name, co
     }
     view.showLookUpPath(QStringLiteral("/db/") + call);
 
-    if (roster.connectionCount() < 2)
-        view.setWindowColor(WindowColors::Qso);
-    view.setButtonEnabled(Button::TxRx, true);
-    view.setButtonEnabled(Button::DisconnectAll, true);
-    if (roster.connectionCount() > 1)
-        view.setButtonEnabled(Button::DisconnectLast, true);
-    view.setButtonEnabled(Button::ReConnect, false);
+    view.showConnectionState(roster.connectionCount() < 2 ? ConnectionState::FirstStation
+                                                          : ConnectionState::FurtherStation);
     // An operator in the middle of a chat line keeps it and the focus: the next Space typed must not key the
     // transmitter, on Tx/Rx or in an emptied line.
     const bool keysKept = m_parts.chatLine.holdsOperatorText();
@@ -112,7 +106,7 @@ void ConnectionControl::conferenceMemberLeft(const QString& call)
 {
     StationRoster& roster = m_parts.roster;
     if (roster.connectionCount() < 2)
-        m_parts.view.setButtonEnabled(Button::DisconnectLast, false);
+        m_parts.view.showConnectionState(ConnectionState::OneStationLeft);
     m_parts.announcer.SpeakCallSign(call);
     m_parts.announcer.SpeakToMeNow(QStringLiteral(" has disconnected from conference"));
     m_parts.panes.AppendChatLine(timeText() + QLatin1Char('>') + call
@@ -132,11 +126,7 @@ void ConnectionControl::lastStationLeft(const QString& call)
     view.showLookUpPath(QStringLiteral("/db/"));
     m_parts.announcer.SpeakCallSign(call);
     m_parts.announcer.SpeakToMeNow(QStringLiteral(" Disconnected At  ") + timeText());
-    view.setWindowColor(WindowColors::Idle);
-    view.setButtonEnabled(Button::TxRx, false);
-    view.setButtonEnabled(Button::DisconnectAll, false);
-    view.setButtonEnabled(Button::DisconnectLast, false);
-    view.setButtonEnabled(Button::ReConnect, true);
+    view.showConnectionState(ConnectionState::LastStationLeft);
     view.enableMemoryButtons();
     view.focusButton(Button::ReConnect);
     m_parts.panes.clearStationPane();
@@ -151,8 +141,7 @@ void ConnectionControl::DoConnect(const QString& callsign)
     ConnectionView& view = m_parts.view;
     if (m_parts.options.buttonAnnounce())
         m_parts.announcer.SpeakToMeNow(QStringLiteral("Connecting"));
-    view.setButtonEnabled(Button::DisconnectAll, true);
-    view.setButtonEnabled(Button::ReConnect, false);
+    view.showConnectionState(ConnectionState::Connecting);
     m_parts.panes.AppendChatLine(m_parts.roster.myCallsign() + QStringLiteral(">Connecting To: ") + callsign);
     try {
         m_parts.session.Connect1(callsign.toUpper(), true);
@@ -160,8 +149,7 @@ void ConnectionControl::DoConnect(const QString& callsign)
         m_parts.panes.AppendChatLine(QStringLiteral(">") + e.message());
         view.clearChatLine();
         m_parts.announcer.SpeakToMeNow(e.message());
-        view.setButtonEnabled(Button::DisconnectAll, true);
-        view.setButtonEnabled(Button::ReConnect, true);
+        view.showConnectionState(ConnectionState::ConnectRefused);
         view.enableMemoryButtons();
         view.focusChatLine();
     }

@@ -1,27 +1,18 @@
 #pragma once
 
+#include "echolink/ConnectionStates.h"
+
 #include <QString>
 
-// What the connection handlers show: the count, the connection and look-up labels, the button states,
-// the window colour and where the focus goes.
-class ConnectionView
+// What the connection handlers show: the count, the connection and look-up labels, the connection state
+// and where the focus goes.
+class ConnectionView : public ConnectionStateView
 {
 public:
-    enum class Button
-    {
-        TxRx,
-        DisconnectAll,
-        DisconnectLast,
-        ReConnect
-    };
-
-    virtual ~ConnectionView() = default;
     virtual void showStationCount(const QString& count) = 0;
     virtual void showConnectionInfo(const QString& info) = 0;
     // The look-up link's address path: "/db/" and the station's callsign, or "/db/" alone.
     virtual void showLookUpPath(const QString& path) = 0;
-    virtual void setWindowColor(quint32 bgr) = 0;
-    virtual void setButtonEnabled(Button button, bool enabled) = 0;
     virtual void enableMemoryButtons() = 0;
     virtual void focusButton(Button button) = 0;
     virtual void focusChatLine() = 0;

@@ -4,7 +4,6 @@
 #include "echolink/EchoLinkSession.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
-#include "platform/WindowColors.h"
 #include "speech/Announcer.h"
 #include "speech/OptionBoxes.h"
 #include "speech/SoundFiles.h"
@@ -40,7 +39,7 @@ void TransmitControl::keyTransmitter()
 {
     m_parts.session.Transmit(true);
     m_txOn = true;
-    m_parts.view.setWindowColor(WindowColors::Transmit);
+    m_parts.view.showConnectionState(ConnectionState::Transmitting);
     m_txTimer->start();
     m_txTimeFill = FullBar;
     m_parts.view.showTransmitBar();
@@ -53,7 +52,7 @@ void TransmitControl::unkeyTransmitter()
 {
     m_parts.session.Transmit(false);
     m_txOn = false;
-    m_parts.view.setWindowColor(WindowColors::Qso);
+    m_parts.view.showConnectionState(ConnectionState::Receiving);
     stopTransmitBar();
     if (m_parts.options.buttonAnnounce())
         m_parts.announcer.SpeakToMeNow(QStringLiteral("R"));
@@ -77,6 +76,5 @@ void TransmitControl::elEchoLinkSessionTX(bool on)
 
 void TransmitControl::elEchoLinkSessionLinkStatusChange(bool enabled)
 {
-    m_parts.view.setWindowColor(enabled ? WindowColors::Idle : WindowColors::Waiting);
-    m_parts.view.setButtonEnabled(ConnectionView::Button::ReConnect, false);
+    m_parts.view.showConnectionState(enabled ? ConnectionState::LinkUp : ConnectionState::LinkDown);
 }

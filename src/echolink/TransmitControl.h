@@ -1,6 +1,6 @@
 #pragma once
 
-#include "echolink/ConnectionView.h"
+#include "echolink/ConnectionStates.h"
 
 #include <QObject>
 
@@ -12,16 +12,14 @@ class Platform;
 class Timer;
 
 // What transmit control shows: the window colour, the transmit time bar and the reconnect button.
-class TransmitView
+class TransmitView : public ConnectionStateView
 {
 public:
     virtual ~TransmitView() = default;
-    virtual void setWindowColor(quint32 bgr) = 0;
     virtual void showTransmitBar() = 0;
     virtual void setTransmitBarValue(int value) = 0;
     // Stops showing the bar and fills it again for the next QSO.
     virtual void hideTransmitBar() = 0;
-    virtual void setButtonEnabled(ConnectionView::Button button, bool enabled) = 0;
 };
 
 struct TransmitParts

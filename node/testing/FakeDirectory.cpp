@@ -4,6 +4,18 @@
 //          STATUS is ONLINE<version>(HH:MM), BUSY<version>(HH:MM) or OFF-V<version>
 //   list   "s"  ->  "@@@\n" COUNT "\n" then CALL, DATA ("Desc [ON HH:MM]"), ID, IP, one a line, then "+++"
 // A station's address is the peer address of its login connection; the list goes to logged-in stations only.
+// --port 0 takes a free port and says which ("listening on 127.0.0.1 port N").
+//
+// --hostile MODE makes it misbehave, for the tests of the node and its directory client:
+//   endless            the list never ends: one description line keeps coming until the client hangs up
+//   stall              the list stops after its first line and the connection stays open
+//   stall-login        a login is never answered and the connection stays open
+//   huge               the list announces a million records and sends them
+//   long-descriptions  extra records with descriptions of 60 and of 5,000 bytes
+//   malformed          extra records with broken node numbers, callsigns and lines
+//   bad-addresses      extra records at 255.255.255.255, 0.0.0.0, 224.0.0.1 and at things that are no address
+//   wrong-password     every login is refused with "INCORRECT PASSWORD"
+// The real stations stay listed in every mode that sends a list, so a client can still find them.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
@@ -12,6 +24,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTime>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -29,8 +42,9 @@ struct Station
 class FakeDirectory : public QObject
 {
 public:
-    FakeDirectory(QHash<QString, QString> accounts, bool verbose)
+    FakeDirectory(QHash<QString, QString> accounts, QString hostile, bool verbose)
         : accounts_(std::move(accounts))
+        , hostile_(std::move(hostile))
         , verbose_(verbose)
     {
         connect(&server_, &QTcpServer::newConnection, this, &FakeDirectory::accept);
@@ -38,6 +52,16 @@ public:
 
     bool listen(const QHostAddress& address, quint16 port) { return server_.listen(address, port); }
     QString errorString() const { return server_.errorString(); }
+    quint16 port() const { return server_.serverPort(); }
+
+    static bool knownMode(const QString& mode)
+    {
+        static const QStringList modes { QStringLiteral("endless"),           QStringLiteral("stall"),
+                                         QStringLiteral("stall-login"),       QStringLiteral("huge"),
+                                         QStringLiteral("long-descriptions"), QStringLiteral("malformed"),
+                                         QStringLiteral("bad-addresses"),     QStringLiteral("wrong-password") };
+        return mode.isEmpty() || modes.contains(mode);
+    }
 
     // A station that is listed without ever logging in (one that will not answer, for instance).
     void addListed(const QString& call, const QString& address, const QString& status)
@@ -94,7 +118,12 @@ private:
         const QString password = QString::fromLatin1(fields.at(0).mid(mark + 2));
         const QByteArray status = fields.at(1);
         const QString address = QHostAddress(socket->peerAddress().toIPv4Address()).toString();
-        if (mark < 0 || (!accounts_.isEmpty() && accounts_.value(call) != password)) {
+        if (hostile_ == QLatin1String("stall-login")) {
+            note(QStringLiteral("login of %1 left unanswered").arg(call));
+            return; // the connection stays open, silent
+        }
+        if (mark < 0 || hostile_ == QLatin1String("wrong-password")
+            || (!accounts_.isEmpty() && accounts_.value(call) != password)) {
             note(QStringLiteral("refused %1 from %2").arg(call, address));
             socket->write("INCORRECT PASSWORD\r");
             finish(socket);
@@ -134,21 +163,89 @@ private:
             finish(socket);
             return;
         }
-        QByteArray reply = "@@@\n" + QByteArray::number(stations_.size() + 1) + "\n";
-        reply += " \nWelcome to the test directory\n0\n0.0.0.0\n";
+        pending_.remove(socket);
+        QByteArray records = " \nWelcome to the test directory\n0\n0.0.0.0\n";
+        int count = 1;
         for (const Station& station : stations_) {
             const QString data = QStringLiteral("%1 [%2 %3]").arg(station.description, station.status, station.since);
-            reply += station.call.toLatin1() + '\n' + data.toLatin1() + '\n' + QByteArray::number(station.id) + '\n'
-                + station.address.toLatin1() + '\n';
+            records += record(station.call.toLatin1(), data.toLatin1(), QByteArray::number(station.id),
+                              station.address.toLatin1());
+            ++count;
         }
-        reply += "+++";
+        count += hostileRecords(records);
         note(QStringLiteral("list of %1 to %2").arg(stations_.size()).arg(address));
-        socket->write(reply);
+        if (hostile_ == QLatin1String("stall")) {
+            socket->write("@@@\n" + QByteArray::number(count) + "\n");
+            return; // and nothing more
+        }
+        if (hostile_ == QLatin1String("endless") || hostile_ == QLatin1String("huge")) {
+            const bool huge = hostile_ == QLatin1String("huge");
+            socket->write("@@@\n" + QByteArray::number(huge ? 1000000 : count + 1) + "\n" + records
+                          + (huge ? "" : "Q9ENDLESS\n"));
+            flood(socket, huge);
+            return;
+        }
+        socket->write("@@@\n" + QByteArray::number(count) + "\n" + records + "+++");
         finish(socket);
+    }
+
+    static QByteArray record(const QByteArray& call, const QByteArray& data, const QByteArray& id,
+                             const QByteArray& address)
+    {
+        return call + '\n' + data + '\n' + id + '\n' + address + '\n';
+    }
+
+    // Records a hostile mode adds to the list; returns how many.
+    int hostileRecords(QByteArray& records) const
+    {
+        QList<QByteArray> extra;
+        if (hostile_ == QLatin1String("long-descriptions")) {
+            extra << record("Q9LONG", QByteArray(60, 'd') + " [ON 12:00]", "900001", "127.0.0.9")
+                  << record("Q9HUGE", QByteArray(5000, 'd') + " [ON 12:00]", "900002", "127.0.0.9");
+        } else if (hostile_ == QLatin1String("malformed")) {
+            extra << record("Q9NUM", "No number [ON 12:00]", "12x4", "127.0.0.9")
+                  << record("Q9 SPACE", "A space [ON 12:00]", "900003", "127.0.0.9")
+                  << record("Q9ZERO", "Node zero [ON 12:00]", "0", "127.0.0.9")
+                  << record("Q9\x01CTL", "Control [ON 12:00]", "900004", "127.0.0.9")
+                  << record("Q9NOSTATUS", "No status at all", "900005", "127.0.0.9")
+                  << record("Q9TEXT\x02", "\x1b[31mRed\x07 [ON 12:00]", "900006", "127.0.0.9");
+        } else if (hostile_ == QLatin1String("bad-addresses")) {
+            extra << record("Q9BCAST", "Broadcast [ON 12:00]", "900011", "255.255.255.255")
+                  << record("Q9ANY", "Any [ON 12:00]", "900012", "0.0.0.0")
+                  << record("Q9MCAST", "Multicast [ON 12:00]", "900013", "224.0.0.1")
+                  << record("Q9NAME", "Name [ON 12:00]", "900014", "not.an.address")
+                  << record("Q9SHORT", "Short [ON 12:00]", "900015", "1.2.3")
+                  << record("Q9BIG", "Big [ON 12:00]", "900016", "300.1.1.1");
+        }
+        for (const QByteArray& one : extra)
+            records += one;
+        return static_cast<int>(extra.size());
+    }
+
+    // Keeps writing records while the client reads, until it hangs up.
+    void flood(QTcpSocket* socket, bool huge)
+    {
+        auto* timer = new QTimer(socket);
+        int next = 1;
+        connect(timer, &QTimer::timeout, socket, [socket, huge, next]() mutable {
+            if (socket->state() != QAbstractSocket::ConnectedState)
+                return;
+            QByteArray chunk;
+            while (!huge && socket->bytesToWrite() + chunk.size() < 256 * 1024)
+                chunk += QByteArray(16 * 1024, 'e');
+            while (huge && socket->bytesToWrite() + chunk.size() < 256 * 1024) {
+                const QByteArray call = "Q" + QByteArray::number(next % 10) + "F" + QByteArray::number(next);
+                chunk += record(call, "Flood [ON 12:00]", QByteArray::number(200000 + next % 700000), "127.0.0.9");
+                ++next;
+            }
+            socket->write(chunk);
+        });
+        timer->start(1);
     }
 
     QTcpServer server_;
     QHash<QString, QString> accounts_;
+    QString hostile_;
     QMap<QString, Station> stations_;
     QHash<QTcpSocket*, QByteArray> pending_;
     int nextId_ = 100001;
@@ -174,8 +271,16 @@ int main(int argc, char** argv)
                                     QStringLiteral("CALL,IP,ON|BUSY: a station listed without logging in."),
                                     QStringLiteral("station"));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every command to stderr."));
-    options.addOptions({ address, port, account, listed, verbose });
+    const QCommandLineOption hostile(QStringLiteral("hostile"),
+                                     QStringLiteral("Misbehave: endless, stall, stall-login, huge, "
+                                                    "long-descriptions, malformed, bad-addresses, wrong-password."),
+                                     QStringLiteral("mode"));
+    options.addOptions({ address, port, account, listed, verbose, hostile });
     options.process(app);
+    if (!FakeDirectory::knownMode(options.value(hostile))) {
+        std::fprintf(stderr, "fake directory: unknown hostile mode\n");
+        return 2;
+    }
 
     const QHostAddress host(options.value(address));
     if (!host.isLoopback()) {
@@ -185,7 +290,7 @@ int main(int argc, char** argv)
     QHash<QString, QString> accounts;
     for (const QString& entry : options.values(account))
         accounts.insert(entry.section(QLatin1Char('='), 0, 0).toUpper(), entry.section(QLatin1Char('='), 1));
-    FakeDirectory directory(accounts, options.isSet(verbose));
+    FakeDirectory directory(accounts, options.value(hostile), options.isSet(verbose));
     for (const QString& entry : options.values(listed)) {
         const QStringList parts = entry.split(QLatin1Char(','));
         if (parts.size() == 3)
@@ -195,6 +300,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "fake directory: %s\n", directory.errorString().toLocal8Bit().constData());
         return 1;
     }
-    std::fprintf(stderr, "fake directory: listening\n");
+    std::fprintf(stderr, "fake directory: listening on %s port %u\n", host.toString().toLatin1().constData(),
+                 static_cast<unsigned>(directory.port()));
     return QCoreApplication::exec();
 }

@@ -1,0 +1,42 @@
+// The EchoLink account and audio set-up, opened by Ctrl+O and offered at start when no account is set up.
+
+#include "account/AccountDialog.h"
+#include "account/AccountFile.h"
+#include "app/MainForm.h"
+#include "speech/Announcer.h"
+
+AccountDialog* TmainForm::accountDialog() const
+{
+    return m_accountDialog;
+}
+
+void TmainForm::openAccountSetup()
+{
+    if (!m_accountSecrets)
+        m_accountSecrets = std::make_unique<AccountPassword::DesktopSecretStore>();
+    if (!m_accountDialog) {
+        m_accountDialog = new AccountDialog(
+            AccountDialogParts { *m_announcer, *m_services.clock, *m_accountSecrets, AccountFile::defaultPath(), {} },
+            this);
+        m_accountDialog->setAttribute(Qt::WA_DeleteOnClose);
+        // The operator comes back to the chat line, as from every other window of Corvane.
+        connect(m_accountDialog, &QDialog::finished, this, [this] {
+            activateWindow();
+            focusChatLine();
+        });
+    }
+    // Window-modal, without a nested event loop: the window's timers and EchoLink's events go on.
+    m_accountDialog->open();
+    m_accountDialog->raise();
+    m_accountDialog->activateWindow();
+    guarded([this] { m_accountDialog->load(); });
+}
+
+void TmainForm::offerAccountSetup()
+{
+    if (!m_accountSecrets)
+        m_accountSecrets = std::make_unique<AccountPassword::DesktopSecretStore>();
+    if (AccountPassword::namesStation(*m_accountSecrets, AccountFile::defaultPath()))
+        return;
+    openAccountSetup();
+}

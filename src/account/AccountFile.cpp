@@ -78,13 +78,14 @@ std::optional<QString> encodedValue(const QString& key, const QString& value)
         return std::nullopt;
     if (isInfoKey(key)) {
         QString text;
-        for (const QChar c : value) {
+        // CR LF and CR alone are each one line break, as LF is.
+        QString breaks = value;
+        breaks.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        for (const QChar c : std::as_const(breaks)) {
             if (c == QLatin1Char('\\'))
                 text += QLatin1String("\\\\");
             else if (c == QLatin1Char('\n'))
                 text += QLatin1String("\\n");
-            else if (c == QLatin1Char('\r'))
-                continue; // CR LF and CR alone both arrive as one line break
             else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
                 return std::nullopt;
             else

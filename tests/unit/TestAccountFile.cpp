@@ -126,9 +126,9 @@ private slots:
                                     << QByteArray("Callsign=Q1ABC\n");
         QTest::newRow("a value with '=' and '#' stays whole")
             << QByteArray() << QList<Change> { { "Name", QString("Jo = #1") } } << QByteArray("Name=Jo = #1\n");
-        QTest::newRow("station information keeps line breaks as \\n, backslash doubled")
-            << QByteArray() << QList<Change> { { "Info", QString("Jo\nC:\\radio\r\nline 3") } }
-            << QByteArray("Info=Jo\\nC:\\\\radio\\nline 3\n");
+        QTest::newRow("station information keeps line breaks (LF, CR LF, CR) as \\n, backslash doubled")
+            << QByteArray() << QList<Change> { { "Info", QString("Jo\nC:\\radio\r\nline 3\rline 4") } }
+            << QByteArray("Info=Jo\\nC:\\\\radio\\nline 3\\nline 4\n");
     }
     void updateKeepsHandEdits()
     {

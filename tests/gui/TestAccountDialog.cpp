@@ -392,6 +392,35 @@ private slots:
         QTRY_VERIFY(!f.form->accountDialog());
         QTRY_COMPARE(QApplication::focusWidget(), chat);
     }
+
+    // At start the set-up opens only while no account is set up (no callsign, or no password anywhere).
+    void offeredAtStartOnlyWithoutAnAccount_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("no file") << QByteArray() << true;
+        QTest::newRow("callsign without password") << QByteArray("Callsign=Q1ABC\n") << true;
+        QTest::newRow("password in the file") << QByteArray("Callsign=Q1ABC\nPassword=pw\n") << false;
+    }
+    void offeredAtStartOnlyWithoutAnAccount()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, offered);
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        const QString path = AccountFile::defaultPath();
+        QFile::remove(path);
+        if (!file.isEmpty()) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(file);
+        }
+        FormFixture f;
+        f.startUp();
+        f.form->offerAccountSetup();
+        QCOMPARE(f.form->accountDialog() != nullptr, offered);
+        QFile::remove(path);
+    }
 };
 
 QTEST_MAIN(TestAccountDialog)

@@ -501,6 +501,11 @@ bool AccountDialog::save()
     const QString password = m_password->text();
     if (password.isEmpty())
         return refuse(m_password, QStringLiteral("Type your EchoLink password"));
+    // The directory's login separates its fields with these; the node refuses such a password.
+    for (const QChar c : password) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar(0xAC))
+            return refuse(m_password, QStringLiteral("The password holds a character the directory cannot take"));
+    }
     const QString location = m_location->text().trimmed();
     const QList<AccountFile::Change> changes {
         { QStringLiteral("Callsign"), callsign },

@@ -213,8 +213,11 @@ bool read(const QString& path, QByteArray* text, QString* error)
     return true;
 }
 
-bool write(const QString& path, const QList<Change>& changes, QString* error)
+bool write(const QString& givenPath, const QList<Change>& changes, QString* error)
 {
+    // A file kept elsewhere behind a link (a dotfiles folder) is rewritten where it is; the link stays.
+    const QFileInfo given(givenPath);
+    const QString path = given.isSymLink() && given.exists() ? given.canonicalFilePath() : givenPath;
     QByteArray text;
     if (!read(path, &text, error))
         return false;

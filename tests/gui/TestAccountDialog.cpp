@@ -118,42 +118,21 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("describedAs");
-        QTest::newRow("callsign") << "edtCallsign"
-                                  << "Callsign"
-                                  << "validated by EchoLink";
-        QTest::newRow("password") << "edtPassword"
-                                  << "Password"
-                                  << "secret store";
-        QTest::newRow("name") << "edtName"
-                              << "Name"
-                              << "your name";
-        QTest::newRow("location") << "edtLocation"
-                                  << "Location"
-                                  << "0 of 27 characters";
-        QTest::newRow("information") << "edtInfo"
-                                     << "Station information"
-                                     << "Tab moves on";
-        QTest::newRow("microphone") << "cbMicrophone"
-                                    << "Microphone"
-                                    << "transmits from";
-        QTest::newRow("level") << "btnMicrophoneLevel"
-                               << "Microphone level"
-                               << "says how loud";
-        QTest::newRow("speaker") << "cbSpeaker"
-                                 << "Speaker"
-                                 << "plays received";
-        QTest::newRow("tone") << "btnTestTone"
-                              << "Test tone"
-                              << "one-second tone";
-        QTest::newRow("check") << "btnCheckLogin"
-                               << "Check the login"
-                               << "says the result";
-        QTest::newRow("save") << "btnSave"
-                              << "Save"
-                              << "Saves";
-        QTest::newRow("cancel") << "btnCancel"
-                                << "Cancel"
-                                << "without saving";
+        const auto row = [](const char* field, const QString& name, const QString& describedAs) {
+            QTest::newRow(field) << QString(field) << name << describedAs;
+        };
+        row("edtCallsign", "Callsign", "validated by EchoLink");
+        row("edtPassword", "Password", "secret store");
+        row("edtName", "Name", "your name");
+        row("edtLocation", "Location", "0 of 27 characters");
+        row("edtInfo", "Station information", "Tab moves on");
+        row("cbMicrophone", "Microphone", "transmits from");
+        row("btnMicrophoneLevel", "Microphone level", "says how loud");
+        row("cbSpeaker", "Speaker", "plays received");
+        row("btnTestTone", "Test tone", "one-second tone");
+        row("btnCheckLogin", "Check the login", "says the result");
+        row("btnSave", "Save", "Saves");
+        row("btnCancel", "Cancel", "without saving");
     }
     void everyFieldIsNamedAndDescribed()
     {
@@ -266,26 +245,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("focused");
         QTest::addColumn<QString>("said");
-        QTest::newRow("no callsign") << ""
-                                     << "pw"
-                                     << "Jo"
-                                     << "edtCallsign"
-                                     << "callsign";
-        QTest::newRow("not a callsign") << "HELLO"
-                                        << "pw"
-                                        << "Jo"
-                                        << "edtCallsign"
-                                        << "callsign";
-        QTest::newRow("no password") << "Q1ABC"
-                                     << ""
-                                     << "Jo"
-                                     << "edtPassword"
-                                     << "password";
-        QTest::newRow("pasted name with a line break") << "Q1ABC"
-                                                       << "pw"
-                                                       << "Jo\nPassword=x"
-                                                       << "AccountDialog"
-                                                       << "Name holds";
+        const auto row = [](const char* title, const QString& callsign, const QString& password, const QString& name,
+                            const QString& focused, const QString& said) {
+            QTest::newRow(title) << callsign << password << name << focused << said;
+        };
+        row("no callsign", "", "pw", "Jo", "edtCallsign", "callsign");
+        row("not a callsign", "HELLO", "pw", "Jo", "edtCallsign", "callsign");
+        row("no password", "Q1ABC", "", "Jo", "edtPassword", "password");
+        row("password with the directory's separator", "Q1ABC", QString("pw") + QChar(0xAC), "Jo", "edtPassword",
+            "password");
+        row("pasted name with a line break", "Q1ABC", "pw", "Jo\nPassword=x", "AccountDialog", "Name holds");
     }
     void unusableFieldsAreSaid()
     {

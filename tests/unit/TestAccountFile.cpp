@@ -228,6 +228,23 @@ private slots:
         QCOMPARE(accountFileText(path), HandWritten + "Name=Jo\n");
     }
 
+    // A file behind a link is rewritten where it is, and the link stays a link.
+    void writeThroughALink()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.path() + "/dotfiles"));
+        QVERIFY(QDir().mkpath(dir.path() + "/corvane"));
+        const QString target = dir.path() + "/dotfiles/echolink.conf";
+        writeAccountFileText(target, HandWritten, QFile::ReadOwner | QFile::WriteOwner);
+        const QString link = dir.path() + "/corvane/echolink.conf";
+        QVERIFY(QFile::link(target, link));
+        QString error;
+        QVERIFY2(AccountFile::write(link, { { "Name", QString("Jo") } }, &error), qPrintable(error));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(accountFileText(target), HandWritten + "Name=Jo\n");
+        QCOMPARE(accountFileMode(target), mode_t(0600));
+    }
+
     // A folder that cannot be made (its parent is a file): the reason names it, nothing is left behind.
     void writeFailsWithReason()
     {

@@ -23,7 +23,7 @@ corvane_add_test(SUITE window NAME TestKeyPreview SOURCES gui/TestKeyPreview.cpp
 corvane_add_test(SUITE window NAME TestKeyboardMap SOURCES gui/TestKeyboardMap.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 # The EchoLink account set-up: its file and password store alone, and the dialog through its widgets, with
 # its check against the fake directory on an ephemeral loopback port.
-corvane_add_test(SUITE units NAME TestAccountFile SOURCES unit/TestAccountFile.cpp LIBS corvane_account)
+corvane_add_test(SUITE units NAME TestAccountFile SOURCES unit/TestAccountFile.cpp LIBS corvane_account Qt6::DBus)
 if(TARGET corvane_node_units)
     target_link_libraries(corvane_tests_units PRIVATE corvane_node_units)
     target_compile_definitions(corvane_tests_units PRIVATE CORVANE_HAVE_NODE_CONFIG)

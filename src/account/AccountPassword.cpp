@@ -2,6 +2,9 @@
 
 #include "account/AccountFile.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QEventLoop>
 #include <QTimer>
 #include <qt6keychain/keychain.h>
@@ -11,6 +14,46 @@ namespace AccountPassword {
 namespace {
 
 using Result = SecretStore::Result;
+
+// Whether a secret store answers, or can be started, on the session bus: the Secret Service (GNOME Keyring,
+// KeePassXC, KWallet 5.97 and later) or KWallet's own service.
+bool secretServiceExists()
+{
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return false;
+    // A connection of its own each time, to the bus the environment names now (the library would keep the
+    // first address it saw).
+    const QString connectionName = QStringLiteral("corvane-secret-store-check");
+    struct Release
+    {
+        QString name;
+        ~Release() { QDBusConnection::disconnectFromBus(name); }
+    } release { connectionName };
+    QDBusConnection bus
+        = QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), connectionName);
+    if (!bus.isConnected() || !bus.interface())
+        return false;
+    const QStringList names { QStringLiteral("org.freedesktop.secrets"), QStringLiteral("org.kde.kwalletd6"),
+                              QStringLiteral("org.kde.kwalletd5") };
+    for (const QString& name : names) {
+        if (bus.interface()->isServiceRegistered(name))
+            return true;
+    }
+    const QDBusReply<QStringList> activatable = bus.interface()->call(QStringLiteral("ListActivatableNames"));
+    if (!activatable.isValid())
+        return false;
+    for (const QString& name : names) {
+        if (activatable.value().contains(name))
+            return true;
+    }
+    return false;
+}
+
+Result noStore(QString* error)
+{
+    *error = QStringLiteral("no secret store on the session bus");
+    return Result::NoStore;
+}
 
 // Runs one job to its end (or the time limit) and sorts its outcome.
 Result finish(QKeychain::Job& job, int timeoutMs, QString* error)
@@ -44,10 +87,6 @@ Result finish(QKeychain::Job& job, int timeoutMs, QString* error)
     case QKeychain::NotImplemented:
         *error = job.errorString();
         return Result::NoStore;
-    case QKeychain::OtherError:
-        // Without a session bus the Secret Service cannot be reached at all: there is no store.
-        *error = job.errorString();
-        return qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") ? Result::NoStore : Result::Failed;
     default:
         *error = job.errorString();
         return Result::Failed;
@@ -63,6 +102,8 @@ QString upper(const QString& callsign)
 
 SecretStore::Result DesktopSecretStore::read(const QString& callsign, QString* password, QString* error)
 {
+    if (!secretServiceExists())
+        return noStore(error);
     QKeychain::ReadPasswordJob job(Service);
     job.setKey(upper(callsign));
     const Result result = finish(job, m_timeoutMs, error);
@@ -73,6 +114,8 @@ SecretStore::Result DesktopSecretStore::read(const QString& callsign, QString* p
 
 SecretStore::Result DesktopSecretStore::write(const QString& callsign, const QString& password, QString* error)
 {
+    if (!secretServiceExists())
+        return noStore(error);
     QKeychain::WritePasswordJob job(Service);
     job.setKey(upper(callsign));
     job.setTextData(password);
@@ -81,6 +124,8 @@ SecretStore::Result DesktopSecretStore::write(const QString& callsign, const QSt
 
 SecretStore::Result DesktopSecretStore::remove(const QString& callsign, QString* error)
 {
+    if (!secretServiceExists())
+        return noStore(error);
     QKeychain::DeletePasswordJob job(Service);
     job.setKey(upper(callsign));
     return finish(job, m_timeoutMs, error);

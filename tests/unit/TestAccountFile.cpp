@@ -6,6 +6,8 @@
 #include "NodeConfig.h"
 #endif
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -78,6 +80,71 @@ mode_t accountFileMode(const QString& path)
     };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & 07777) : 0;
 }
+
+// A session bus of the test's own, named in DBUS_SESSION_BUS_ADDRESS while it runs (and XDG_DATA_HOME pointed
+// into the test's folder, where a keyring would keep its file). Without `activation`, no service can be
+// started on it.
+class AccountTestBus
+{
+public:
+    AccountTestBus(const QString& folder, bool activation)
+        : m_oldBus(qgetenv("DBUS_SESSION_BUS_ADDRESS"))
+        , m_oldData(qgetenv("XDG_DATA_HOME"))
+    {
+        const QString dbus = QStandardPaths::findExecutable("dbus-daemon");
+        if (dbus.isEmpty())
+            return;
+        QStringList arguments { "--nofork", "--print-address=1" };
+        if (activation) {
+            arguments << "--session";
+        } else {
+            const QString config = folder + "/bus.conf";
+            QFile file(config);
+            if (!file.open(QIODevice::WriteOnly))
+                return;
+            file.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                       " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                       "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
+                       "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                       "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+            file.close();
+            arguments << "--config-file=" + config;
+        }
+        m_bus.start(dbus, arguments);
+        if (!m_bus.waitForReadyRead(5000))
+            return;
+        m_address = m_bus.readLine().trimmed();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder));
+    }
+    ~AccountTestBus()
+    {
+        m_bus.kill();
+        m_bus.waitForFinished(3000);
+        if (m_oldBus.isEmpty())
+            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        else
+            qputenv("DBUS_SESSION_BUS_ADDRESS", m_oldBus);
+        if (m_oldData.isEmpty())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", m_oldData);
+    }
+    bool started() const { return !m_address.isEmpty(); }
+    bool hasName(const QString& name) const
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(QString::fromUtf8(m_address), "account-test-bus");
+        const bool owned = bus.isConnected() && bus.interface()->isServiceRegistered(name);
+        QDBusConnection::disconnectFromBus("account-test-bus");
+        return owned;
+    }
+
+private:
+    QProcess m_bus;
+    QByteArray m_address;
+    QByteArray m_oldBus;
+    QByteArray m_oldData;
+};
 
 const QByteArray HandWritten = "# My station\n"
                                "Callsign=Q1ABC\n"
@@ -340,59 +407,55 @@ private slots:
         QCOMPARE(found.password, QString("fallback secret"));
     }
 
+    // A session bus on which no secret store runs or can be started: there is no store, so the file.
+    void desktopStoreOnABusWithoutSecretService()
+    {
+        QTemporaryDir dir;
+        AccountTestBus bus(dir.path(), false);
+        if (!bus.started())
+            QSKIP("no private session bus could be started (dbus-daemon missing)");
+        const QString path = dir.path() + "/echolink.conf";
+        AccountPassword::DesktopSecretStore store(5000);
+        const auto saved = AccountPassword::save(store, "Q1ABC", "bus secret", path);
+        QVERIFY2(saved.place == Place::File, qPrintable(saved.problem));
+        QCOMPARE(AccountPassword::read(store, "Q1ABC", path).password, QString("bus secret"));
+    }
+
     // The real desktop store on a private session bus with GNOME Keyring, when both can be started here.
     void desktopStoreOnAPrivateKeyring()
     {
-        const QString dbus = QStandardPaths::findExecutable("dbus-daemon");
         const QString keyring = QStandardPaths::findExecutable("gnome-keyring-daemon");
-        if (dbus.isEmpty() || keyring.isEmpty())
-            QSKIP("dbus-daemon or gnome-keyring-daemon is not installed");
+        if (keyring.isEmpty())
+            QSKIP("gnome-keyring-daemon is not installed");
         QTemporaryDir dir;
-        QProcess bus;
-        bus.start(dbus, { "--session", "--nofork", "--print-address=1" });
-        if (!bus.waitForReadyRead(5000))
-            QSKIP("no private session bus could be started");
-        const QByteArray address = bus.readLine().trimmed();
-        const QByteArray oldBus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
-        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+        AccountTestBus bus(dir.path(), true);
+        if (!bus.started())
+            QSKIP("no private session bus could be started (dbus-daemon missing)");
         QProcess daemon;
         daemon.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
         daemon.start(keyring, { "--foreground", "--unlock", "--components=secrets" });
         daemon.write("test-keyring-password");
         daemon.closeWriteChannel();
-        const auto restore = [&] {
+        const auto stop = [&] {
             daemon.kill();
             daemon.waitForFinished(3000);
-            bus.kill();
-            bus.waitForFinished(3000);
-            if (oldBus.isEmpty())
-                qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-            else
-                qputenv("DBUS_SESSION_BUS_ADDRESS", oldBus);
-            if (oldData.isEmpty())
-                qunsetenv("XDG_DATA_HOME");
-            else
-                qputenv("XDG_DATA_HOME", oldData);
         };
-        if (!daemon.waitForStarted(5000)) {
-            restore();
+        if (!daemon.waitForStarted(5000))
             QSKIP("gnome-keyring-daemon could not start");
-        }
-        QTest::qWait(500);
+        // It owns its name on the bus once it is ready.
+        QTRY_VERIFY_WITH_TIMEOUT(bus.hasName("org.freedesktop.secrets"), 5000);
         const QString path = dir.path() + "/echolink.conf";
         AccountPassword::DesktopSecretStore store(10000);
         const auto saved = AccountPassword::save(store, "Q1ABC", "keyring secret", path);
         if (saved.place != Place::SecretStore) {
             const QString why = saved.problem;
-            restore();
+            stop();
             QSKIP(qPrintable("the keyring on a private bus did not take the password: " + why));
         }
         const auto found = AccountPassword::read(store, "Q1ABC", path);
         QString error;
         store.remove("Q1ABC", &error);
-        restore();
+        stop();
         QCOMPARE(found.place, Place::SecretStore);
         QCOMPARE(found.password, QString("keyring secret"));
         QVERIFY(!accountFileText(path).contains("keyring secret"));

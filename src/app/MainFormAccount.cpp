@@ -14,17 +14,21 @@ void TmainForm::openAccountSetup()
 {
     if (!m_accountSecrets)
         m_accountSecrets = std::make_unique<AccountPassword::DesktopSecretStore>();
-    if (!m_accountDialog) {
-        m_accountDialog = new AccountDialog(
-            AccountDialogParts { *m_announcer, *m_services.clock, *m_accountSecrets, AccountFile::defaultPath(), {} },
-            this);
-        m_accountDialog->setAttribute(Qt::WA_DeleteOnClose);
-        // The operator comes back to the chat line, as from every other window of Corvane.
-        connect(m_accountDialog, &QDialog::finished, this, [this] {
-            activateWindow();
-            focusChatLine();
-        });
+    if (m_accountDialog) {
+        // Already open: brought forward as it is, with what the operator typed so far.
+        m_accountDialog->raise();
+        m_accountDialog->activateWindow();
+        return;
     }
+    m_accountDialog = new AccountDialog(
+        AccountDialogParts { *m_announcer, *m_services.clock, *m_accountSecrets, AccountFile::defaultPath(), {} },
+        this);
+    m_accountDialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The operator comes back to the chat line, as from every other window of Corvane.
+    connect(m_accountDialog, &QDialog::finished, this, [this] {
+        activateWindow();
+        focusChatLine();
+    });
     // Window-modal, without a nested event loop: the window's timers and EchoLink's events go on.
     m_accountDialog->open();
     m_accountDialog->raise();

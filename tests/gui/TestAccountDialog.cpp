@@ -357,6 +357,11 @@ private slots:
         QTRY_COMPARE(QApplication::activeWindow(), dialog);
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("edtCallsign"));
         QVERIFY(f.voice.texts().join('|').contains("account and audio set-up"));
+        // Asked again while open (the start-up's offer), it keeps what was typed.
+        QTest::keyClicks(QApplication::focusWidget(), "q1");
+        f.form->offerAccountSetup();
+        QCOMPARE(f.form->accountDialog(), dialog);
+        QCOMPARE(dialog->findChild<QLineEdit*>("edtCallsign")->text(), QString("q1"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QTRY_VERIFY(!f.form->accountDialog());
         QTRY_COMPARE(QApplication::focusWidget(), chat);

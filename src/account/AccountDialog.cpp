@@ -53,6 +53,9 @@ AccountDialog::AccountDialog(const AccountDialogParts& parts, QWidget* parent)
     build();
     describe();
     listDevices();
+    auto* devices = new QMediaDevices(this);
+    connect(devices, &QMediaDevices::audioInputsChanged, this, &AccountDialog::listDevices);
+    connect(devices, &QMediaDevices::audioOutputsChanged, this, &AccountDialog::listDevices);
     connect(m_toneTimer.get(), &Timer::timeout, this, [this] {
         stopTone();
         say(QStringLiteral("Test tone ended"));
@@ -114,7 +117,7 @@ void AccountDialog::build()
     form->addRow(label(QStringLiteral("Station &information"), m_info), m_info);
 
     m_microphone = new QComboBox(this);
-    m_level = new QPushButton(QStringLiteral("Microphone &level"), this);
+    m_level = new QPushButton(QStringLiteral("Microphone le&vel"), this);
     auto* micRow = new QHBoxLayout;
     micRow->addWidget(m_microphone, 1);
     micRow->addWidget(m_level);
@@ -196,6 +199,11 @@ void AccountDialog::describe()
 
 void AccountDialog::listDevices()
 {
+    // Devices plugged in or out while the dialog is open: the lists follow, the choices stay.
+    const QString microphone = m_microphone->currentData().toString();
+    const QString speaker = m_speaker->currentData().toString();
+    m_microphone->clear();
+    m_speaker->clear();
     const QAudioDevice defaultIn = QMediaDevices::defaultAudioInput();
     const QAudioDevice defaultOut = QMediaDevices::defaultAudioOutput();
     m_microphone->addItem(QStringLiteral("The desktop's default microphone"), DefaultDevice);
@@ -207,6 +215,13 @@ void AccountDialog::listDevices()
     for (const QAudioDevice& device : QMediaDevices::audioOutputs()) {
         if (device.id() != defaultOut.id())
             m_speaker->addItem(device.description(), deviceSetting(device, defaultOut));
+    }
+    for (auto [box, setting] : { std::pair { m_microphone, microphone }, std::pair { m_speaker, speaker } }) {
+        if (setting.isEmpty())
+            continue;
+        if (box->findData(setting) < 0)
+            box->addItem(setting, setting); // not plugged in now: kept as chosen
+        box->setCurrentIndex(box->findData(setting));
     }
 }
 

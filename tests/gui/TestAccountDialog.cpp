@@ -160,6 +160,29 @@ private slots:
         }
     }
 
+    // Alt with each underlined letter reaches one field only.
+    void mnemonicsAreUnique()
+    {
+        AccountDialogFixture f;
+        QStringList letters;
+        for (QLabel* label : f.dialog->findChildren<QLabel*>()) {
+            if (label->buddy())
+                letters << label->text();
+        }
+        for (QPushButton* button : f.dialog->findChildren<QPushButton*>())
+            letters << button->text();
+        QSet<QChar> seen;
+        for (const QString& text : std::as_const(letters)) {
+            const qsizetype amp = text.indexOf('&');
+            if (amp < 0 || amp + 1 >= text.size())
+                continue;
+            const QChar letter = text.at(amp + 1).toLower();
+            QVERIFY2(!seen.contains(letter), qPrintable(QString("Alt+%1 twice, again in %2").arg(letter).arg(text)));
+            seen.insert(letter);
+        }
+        QVERIFY(seen.size() >= 10);
+    }
+
     // Tab walks the fields in reading order, station information included (Tab leaves it, never types).
     void tabOrderWithRealKeys()
     {

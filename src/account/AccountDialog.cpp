@@ -372,9 +372,19 @@ void AccountDialog::finishCheck(const QString& result)
     m_checkResult = result;
     m_result->setText(result);
     say(result);
-    // A check only looks: the station signs off at once (after a login) and asks no more.
-    if (m_directory)
-        m_directory->setStatus(DirectoryProtocol::Status::Offline);
+    // A check only looks: the station signs off at once (after a login) and asks no more, unless the node
+    // holds the same login, which stays as the node set it.
+    if (m_directory) {
+        const bool keepNodeListed = result == LoggedIn && m_parts.nodeRunning && m_parts.nodeRunning();
+        if (keepNodeListed) {
+            DirectoryClient* done = m_directory;
+            m_directory = nullptr;
+            done->disconnect(this);
+            done->deleteLater();
+        } else {
+            m_directory->setStatus(DirectoryProtocol::Status::Offline);
+        }
+    }
     Q_EMIT checkFinished(result);
 }
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class Announcer;
@@ -32,6 +33,9 @@ struct AccountDialogParts
     // The directory servers the check logs in to; empty: the file's Servers= or the EchoLink network's own.
     QStringList directoryServers;
     quint16 directoryPort = 5200;
+    // Whether the node is on the air with this account now: then a check that logged in does not sign off,
+    // which would hide the running station from the directory until its next registration.
+    std::function<bool()> nodeRunning;
 };
 
 // The EchoLink account and the node's audio, set up in the window (Ctrl+O): callsign, password, name,

@@ -3,6 +3,7 @@
 #include "account/AccountDialog.h"
 #include "account/AccountFile.h"
 #include "app/MainForm.h"
+#include "platform/Processes.h"
 #include "speech/Announcer.h"
 
 AccountDialog* TmainForm::accountDialog() const
@@ -20,9 +21,15 @@ void TmainForm::openAccountSetup()
         m_accountDialog->activateWindow();
         return;
     }
-    m_accountDialog = new AccountDialog(
-        AccountDialogParts { *m_announcer, *m_services.clock, *m_accountSecrets, AccountFile::defaultPath(), {} },
-        this);
+    m_accountDialog
+        = new AccountDialog(AccountDialogParts { *m_announcer,
+                                                 *m_services.clock,
+                                                 *m_accountSecrets,
+                                                 AccountFile::defaultPath(),
+                                                 {},
+                                                 5200,
+                                                 [] { return processExists(QStringLiteral("corvane-echolinkd")); } },
+                            this);
     m_accountDialog->setAttribute(Qt::WA_DeleteOnClose);
     // The operator comes back to the chat line, as from every other window of Corvane.
     connect(m_accountDialog, &QDialog::finished, this, [this] {

@@ -43,13 +43,13 @@ public:
     {
         m_process.setProgram(qEnvironmentVariable("CORVANE_FAKE_DIRECTORY"));
         m_process.setArguments(QStringList { "--address", "127.0.0.1", "--port", "0" } + arguments);
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start();
         const QRegularExpression listening(QStringLiteral("listening on 127.0.0.1 port (\\d+)"));
-        QByteArray log;
         for (int i = 0; i < 100 && m_port == 0 && m_process.state() != QProcess::NotRunning; ++i) {
             m_process.waitForReadyRead(100);
-            log += m_process.readAllStandardError() + m_process.readAllStandardOutput();
-            const auto match = listening.match(QString::fromLatin1(log));
+            m_log += m_process.readAllStandardError() + m_process.readAllStandardOutput();
+            const auto match = listening.match(QString::fromLatin1(m_log));
             if (match.hasMatch())
                 m_port = static_cast<quint16>(match.captured(1).toUInt());
         }
@@ -60,9 +60,21 @@ public:
         m_process.waitForFinished(2000);
     }
     quint16 port() const { return m_port; }
+    // With --verbose: the status of the last login it took ("ONLINE3.38(12:00)", "OFF-V3.40"), empty before one.
+    QString lastLoginStatus()
+    {
+        m_log += m_process.readAllStandardError();
+        const QRegularExpression login(QStringLiteral("login \\S+ (\\S+) from"));
+        QString status;
+        auto matches = login.globalMatch(QString::fromLatin1(m_log));
+        while (matches.hasNext())
+            status = matches.next().captured(1);
+        return status;
+    }
 
 private:
     QProcess m_process;
+    QByteArray m_log;
     quint16 m_port = 0;
 };
 
@@ -76,10 +88,10 @@ struct AccountDialogFixture
     AbsentSecretStore secrets;
     std::unique_ptr<AccountDialog> dialog;
 
-    explicit AccountDialogFixture(quint16 directoryPort = 5200)
+    explicit AccountDialogFixture(quint16 directoryPort = 5200, std::function<bool()> nodeRunning = {})
     {
-        dialog = std::make_unique<AccountDialog>(
-            AccountDialogParts { announcer, clock, secrets, path(), { QStringLiteral("127.0.0.1") }, directoryPort });
+        dialog = std::make_unique<AccountDialog>(AccountDialogParts {
+            announcer, clock, secrets, path(), { QStringLiteral("127.0.0.1") }, directoryPort, nodeRunning });
     }
     QString path() const { return dir.path() + QStringLiteral("/corvane/echolink.conf"); }
     template<class W = QWidget> W* field(const char* name) const

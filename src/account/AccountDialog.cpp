@@ -276,7 +276,11 @@ void AccountDialog::load()
     }
     const AccountPassword::Found found = AccountPassword::read(m_parts.secrets, m_callsign->text(), m_parts.configPath);
     m_password->setText(found.password);
+    if (!found.problem.isEmpty())
+        m_result->setText(found.problem);
     const bool configured = !m_callsign->text().isEmpty() && !found.password.isEmpty();
+    if (!found.problem.isEmpty())
+        say(found.problem);
     say(configured ? QStringLiteral("EchoLink account and audio set-up for %1.").arg(m_callsign->text())
                    : QStringLiteral("EchoLink account and audio set-up. No account is set up yet: type your "
                                     "callsign, then Tab to each field."));

@@ -21,6 +21,19 @@ corvane_add_test(SUITE window NAME TestChatLogFailure SOURCES gui/TestChatLogFai
 # The key preview and the function-key map through the real widgets.
 corvane_add_test(SUITE window NAME TestKeyPreview SOURCES gui/TestKeyPreview.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(SUITE window NAME TestKeyboardMap SOURCES gui/TestKeyboardMap.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+# The program itself on a private X server, keys typed on the X keyboard and pixels read from the screen. It
+# starts the built program and stand-in as processes, so it links no part of Corvane.
+add_executable(TestScreenEndToEnd gui/TestScreenEndToEnd.cpp)
+target_include_directories(TestScreenEndToEnd PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(TestScreenEndToEnd PRIVATE Qt6::Test Qt6::Gui)
+corvane_target_defaults(TestScreenEndToEnd)
+add_dependencies(TestScreenEndToEnd corvane EchoLink.exe)
+add_test(NAME TestScreenEndToEnd
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/util/run-on-x.sh ${CMAKE_SOURCE_DIR}/tests/util/run-isolated.sh
+                 $<TARGET_FILE:TestScreenEndToEnd>)
+set_tests_properties(TestScreenEndToEnd PROPERTIES
+    ENVIRONMENT "CORVANE_PROGRAM=$<TARGET_FILE:corvane>;CORVANE_STANDIN=$<TARGET_FILE:EchoLink.exe>"
+    SKIP_RETURN_CODE 77 TIMEOUT 120)
 # The EchoLink account set-up: its file and password store alone, and the dialog through its widgets, with
 # its check against the fake directory on an ephemeral loopback port.
 corvane_add_test(SUITE units NAME TestAccountFile SOURCES unit/TestAccountFile.cpp LIBS corvane_account Qt6::DBus)

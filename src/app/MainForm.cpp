@@ -26,9 +26,11 @@
 #include <QSplitter>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTextBrowser>
@@ -235,6 +237,8 @@ bool TmainForm::filterDisplayAndFocusEvent(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Space && FocusAnnouncer::spaceIsGuarded(watched->objectName()))
             return true;
+        if (auto* button = qobject_cast<QPushButton*>(watched); button && pressOnEnter(button, key))
+            return true;
         bool discarded = false;
         if (event->type() == QEvent::KeyPress && watched == ButtonAnnounceCheckBox && !key->text().isEmpty())
             guarded([&] { discarded = m_focus->ButtonAnnounceCheckBoxKeyPress(key->text().at(0)); });
@@ -255,25 +259,33 @@ void TmainForm::wireMemoryButtons()
     }
 }
 
-// Focus on a memory button announces it; Space never activates one, Enter does.
+// A real move of the focus onto a memory button announces it, not the window coming back to the front;
+// Space never activates one, Enter does.
 bool TmainForm::filterMemoryButtonEvent(QPushButton* button, QEvent* event)
 {
     const int n = button->property("memory").toInt();
     if (event->type() == QEvent::FocusIn) {
-        guarded([&] { m_memories->bCallEnter(n); });
+        if (!m_focusMovesQuietly && FocusAnnouncer::focusReallyMoved(static_cast<QFocusEvent*>(event)->reason()))
+            guarded([&] { m_memories->bCallEnter(n); });
         return false;
     }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (MemoryPanel::bCall1KeyDown(key) == 0)
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (MemoryPanel::bCall1KeyDown(key->key()) == 0)
         return true;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (event->type() == QEvent::KeyPress)
-            button->click();
-        return true;
-    }
-    return false;
+    return pressOnEnter(button, key);
+}
+
+// Enter presses the focused button as a click does, once however long it is held. The buttons are no dialog's
+// default buttons, so Qt itself would let Enter pass them by.
+bool TmainForm::pressOnEnter(QPushButton* button, QKeyEvent* key)
+{
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    if (key->type() == QEvent::KeyPress && !key->isAutoRepeat())
+        button->click();
+    return true;
 }
 
 void TmainForm::wireTimers()
@@ -360,18 +372,22 @@ bool TmainForm::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+// The first keys typed go into the chat line, whatever the start-up did with the focus before the window showed.
+// The window is not active yet, so the chat line takes the focus silently when it is.
+void TmainForm::showEvent(QShowEvent* event)
+{
+    if (!m_shownBefore && !event->spontaneous()) {
+        m_shownBefore = true;
+        edtChat->setFocus(Qt::OtherFocusReason);
+    }
+    QMainWindow::showEvent(event);
+}
+
+// A close always ends the program: an error in the close sequence is reported, and the window still goes.
 void TmainForm::closeEvent(QCloseEvent* event)
 {
-    bool completed = false;
-    guarded([&] {
-        m_shutDown->FormClose();
-        completed = true;
-    });
-    // A close sequence stopped by an error leaves the window open, so the next close runs it again.
-    if (completed)
-        event->accept();
-    else
-        event->ignore();
+    guarded([this] { m_shutDown->FormClose(); });
+    event->accept();
 }
 
 Panes& TmainForm::panes()
@@ -393,7 +409,7 @@ void TmainForm::showStationCount(const QString& count)
 
 void TmainForm::showConnectionInfo(const QString& info)
 {
-    ScreenReader::showText(lblConnInfo, ChatPanes::shownPart(info));
+    ScreenReader::showText(lblConnInfo, ChatPanes::shownPart(info, ChatPanes::Rest::NotShown));
 }
 
 void TmainForm::showLookUpPath(const QString& path)
@@ -466,6 +482,20 @@ QString TmainForm::chatLineText() const
     return edtChat->text();
 }
 
+bool TmainForm::chatLineInUse() const
+{
+    return m_chatLine->holdsOperatorText();
+}
+
+QString TmainForm::focusedControlName() const
+{
+    QWidget* focused = focusWidget();
+    if (!focused)
+        return windowTitle();
+    const QString name = focused->accessibleName();
+    return name.isEmpty() ? focused->objectName() : name;
+}
+
 void TmainForm::clearChatLine()
 {
     edtChat->clear();
@@ -503,12 +533,12 @@ void TmainForm::showTalker(const QString& caption)
     QPalette palette = lblTalkingNow->palette();
     palette.setColor(QPalette::Window, toColor(WindowColors::Transmit));
     lblTalkingNow->setPalette(palette);
-    ScreenReader::showText(lblTalkingNow, ChatPanes::shownPart(caption));
+    ScreenReader::showText(lblTalkingNow, ChatPanes::shownPart(caption, ChatPanes::Rest::NotShown));
 }
 
 void TmainForm::showStatusTalker(const QString& text)
 {
-    ScreenReader::showText(StatusBarPanel1, ChatPanes::shownPart(text));
+    ScreenReader::showText(StatusBarPanel1, ChatPanes::shownPart(text, ChatPanes::Rest::NotShown));
 }
 
 void TmainForm::showStationPaneEnd()
@@ -679,6 +709,20 @@ void TmainForm::setFontSizeRange(int minimum, int maximum)
     btnUpDown->setMinimum(minimum);
 }
 
+void TmainForm::restoreSavedSize()
+{
+    const QSize frame = frameGeometry().size() - size();
+    QSize wanted = size();
+    if (m_savedSize.width() >= 0)
+        wanted.setWidth(m_savedSize.width() - frame.width());
+    if (m_savedSize.height() >= 0)
+        wanted.setHeight(m_savedSize.height() - frame.height());
+    // The minimum as the fonts now make it, not as it was before the start-up changed them.
+    centralWidget()->layout()->activate();
+    layout()->activate();
+    resize(wanted.expandedTo(minimumSize()));
+}
+
 void TmainForm::closeWindow()
 {
     // A window already closed gets no second close event from Qt, but a second close request still runs the
@@ -739,6 +783,11 @@ void TmainForm::setChatTextColor(quint32 bgr)
     QPalette palette = redtChat->palette();
     palette.setColor(QPalette::Text, toColor(bgr));
     redtChat->setPalette(palette);
+}
+
+quint32 TmainForm::chatTextColorBeforeRemote() const
+{
+    return m_keys->remoteSavedChatColor();
 }
 
 void TmainForm::setAlarmMsgAnnounce(bool on)

@@ -122,6 +122,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -134,6 +135,8 @@ private:
     void focusButton(Button button) override;
     void focusChatLine() override;
     QString chatLineText() const override;
+    bool chatLineInUse() const override;
+    QString focusedControlName() const override;
     void clearChatLine() override;
     void bringToFront() override;
     void clearTalker() override;
@@ -170,6 +173,9 @@ private:
     void enableKeyPreview() override;
     void showVolumeLevel(int level) override;
     void setFontSizeRange(int minimum, int maximum) override;
+    void restoreSavedSize() override;
+    // Width and Height from the settings: the frame's size, as saved. Empty until the settings are read.
+    QSize m_savedSize;
     // ShutDownView
     void closeWindow() override;
     // KeyboardMapView (MainFormKeys.cpp)
@@ -207,6 +213,7 @@ private:
     void setBoxChecked(Box box, bool checked) override;
     void setAbsentText(const QString& text) override;
     void setChatTextColor(quint32 bgr) override;
+    quint32 chatTextColorBeforeRemote() const override;
     void setAlarmMsgAnnounce(bool on) override;
     void setTimerBell(bool on) override;
     void awaitFirstStationList() override;
@@ -214,6 +221,7 @@ private:
     QCheckBox* optionBox(Box box) const;
     void wireMemoryButtons();
     bool filterMemoryButtonEvent(QPushButton* button, QEvent* event);
+    static bool pressOnEnter(QPushButton* button, class QKeyEvent* key);
 
     void buildControls();
     void buildTopRow(QWidget* central, class QVBoxLayout* layout);
@@ -302,4 +310,5 @@ private:
     quint32 m_color = 0;
     bool m_keyPreview = false;
     bool m_focusMovesQuietly = false;
+    bool m_shownBefore = false;
 };

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -69,6 +70,26 @@ QLabel* makeLabel(QWidget* parent, const char* name)
     label->setText(control.caption);
     return label;
 }
+
+// The black bar between the two panes paints itself. A style sheet on the splitter would do the same but
+// would also reach the panes inside it, which then keep the palette they had and ignore every colour scheme.
+class BlackHandle : public QSplitterHandle
+{
+public:
+    using QSplitterHandle::QSplitterHandle;
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::black); }
+};
+
+class PaneSplitter : public QSplitter
+{
+public:
+    using QSplitter::QSplitter;
+
+protected:
+    QSplitterHandle* createHandle() override { return new BlackHandle(orientation(), this); }
+};
 
 void setLabelColors(QLabel* label, const QColor& background, const QColor& text)
 {
@@ -161,9 +182,8 @@ void TmainForm::buildCentre(QWidget* central, QVBoxLayout* layout)
     left->addWidget(TrackBarVolume, 1, Qt::AlignHCenter);
     centre->addLayout(left);
 
-    Splitter1 = new QSplitter(Qt::Horizontal, central);
+    Splitter1 = new PaneSplitter(Qt::Horizontal, central);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background: black; }"));
     Splitter1->setHandleWidth(6);
     redtChat = makeControl<QTextBrowser>(Splitter1, "redtChat");
     redtStation = makeControl<QTextBrowser>(Splitter1, "redtStation");
@@ -222,6 +242,10 @@ void TmainForm::buildBottomRow(QWidget* central, QVBoxLayout* layout)
     TxTimeFill = makeControl<QProgressBar>(central, "TxTimeFill");
     TxTimeFill->setRange(0, 100);
     TxTimeFill->setValue(0);
+    // The bar keeps its place while hidden, so that its coming and going never changes the window's width.
+    QSizePolicy keepPlace = TxTimeFill->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    TxTimeFill->setSizePolicy(keepPlace);
     SpeechEnableCheckBox = makeCheckBox(central, "SpeechEnableCheckBox", true);
     FocusToFrontCheckBox = makeCheckBox(central, "FocusToFrontCheckBox", true);
     // The look-up link is the one label that is rich text: Corvane writes its markup itself, with the callsign
@@ -236,6 +260,10 @@ void TmainForm::buildBottomRow(QWidget* central, QVBoxLayout* layout)
     bold.setUnderline(true);
     QRZLinkLabel->setFont(bold);
     showLookUpPath(QStringLiteral("/db/"));
+    // The address grows by the callsign of each station that connects. The label keeps room for a node's
+    // callsign ("Q0QQQQ-L") and never widens the window beyond that: the window keeps the operator's width.
+    QRZLinkLabel->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(m_lookUpAddress + QStringLiteral("Q0QQQQ-L")));
+    QRZLinkLabel->setSizePolicy(QSizePolicy::Ignored, QRZLinkLabel->sizePolicy().verticalPolicy());
     Button2 = makeButton(central, QStringLiteral("Button2"));
     for (QWidget* w :
          std::initializer_list<QWidget*> { btnUpDown, lblFontSize, Button1, btnChatClear, TxTimeFill,

@@ -82,12 +82,11 @@ void TmainForm::bindSettings()
             "Left", "40", [this](int n) { move(n, y()); }, [this] { return frameGeometry().x(); }),
         numberBinding(
             "Top", "70", [this](int n) { move(x(), n); }, [this] { return frameGeometry().y(); }),
+        // The size is taken once the start-up has set the fonts the layout's minimum depends on.
         numberBinding(
-            "Width", "680", [this](int n) { resize(std::max(n - (frameGeometry().width() - width()), 0), height()); },
-            [this] { return frameGeometry().width(); }),
+            "Width", "680", [this](int n) { m_savedSize.setWidth(n); }, [this] { return frameGeometry().width(); }),
         numberBinding(
-            "Height", "520", [this](int n) { resize(width(), std::max(n - (frameGeometry().height() - height()), 0)); },
-            [this] { return frameGeometry().height(); }),
+            "Height", "520", [this](int n) { m_savedSize.setHeight(n); }, [this] { return frameGeometry().height(); }),
         numberBinding(
             "ChatDisplayWidth", "248",
             [this](int n) {

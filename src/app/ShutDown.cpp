@@ -30,9 +30,12 @@ void ShutDown::FormClose()
     if (!startUp.echoLinkAttached())
         return;
     m_parts.announcer.SpeakToMeNowSync(QStringLiteral("Corvane  and Echo link Closing Please wait"));
-    m_parts.session.DisconnectAll();
-    letPendingMessagesRun();
-    m_parts.session.Shutdown();
+    // An EchoLink that died without a word answers neither call. Closing goes on without it: the settings are
+    // saved, the log is closed and the program ends, and an EchoLink that failed once is not asked again.
+    if (askEchoLink([this] { m_parts.session.DisconnectAll(); })) {
+        letPendingMessagesRun();
+        askEchoLink([this] { m_parts.session.Shutdown(); });
+    }
     letPendingMessagesRun();
     // From here on no EchoLink event arrives, and whatever still runs (a timer tick, a second close) finds
     // the session, the voice and the log let go of rather than half shut down.
@@ -44,6 +47,18 @@ void ShutDown::FormClose()
     letPendingMessagesRun();
     m_parts.journal.release();
     letPendingMessagesRun();
+}
+
+bool ShutDown::askEchoLink(const std::function<void()>& call)
+{
+    try {
+        call();
+        return true;
+    } catch (const std::exception& e) {
+        m_parts.panes.AddChatLineQuietly(QStringLiteral(">EchoLink did not take part in closing: ")
+                                         + QString::fromUtf8(e.what()));
+        return false;
+    }
 }
 
 void ShutDown::elEchoLinkSessionClosing()

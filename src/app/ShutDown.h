@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class Announcer;
 class ChatJournal;
@@ -64,6 +65,9 @@ public:
     bool MyExitWindows(int rebootParam);
 
 private:
+    // One EchoLink operation of the close sequence; false, with a quiet note in the chat pane, when it failed.
+    bool askEchoLink(const std::function<void()>& call);
+
     ShutDownParts m_parts;
     Timer* m_shutDownTimer;
     Timer* m_shutdownTimer2;

@@ -166,6 +166,7 @@ void StartUp::StartUpTimerTimer()
     m_parts.display.ApplyColorScheme();
     m_parts.display.takeTalkingNowColor();
     m_parts.display.applyContentFontSize(true);
+    m_parts.view.restoreSavedSize();
     m_parts.session.RefreshStationList(true);
     m_echoLinkAttached = true;
     m_settingsLoaded = true;

@@ -33,6 +33,9 @@ public:
     virtual void enableKeyPreview() = 0;
     virtual void showVolumeLevel(int level) = 0;
     virtual void setFontSizeRange(int minimum, int maximum) = 0;
+    // The settings and their font sizes are in place: the window takes the size the settings saved, or the
+    // layout's minimum when that is larger.
+    virtual void restoreSavedSize() = 0;
 };
 
 struct StartUpParts

@@ -30,14 +30,23 @@ void ChatLine::sendChat(const QString& text)
 void ChatLine::connectTo(const QString& text)
 {
     m_parts.panes.AppendChatLine(m_parts.roster.myCallsign() + QStringLiteral(">Connecting To: ") + text);
+    // Set first: the connected event can arrive before the call returns.
+    m_connectRequest = text;
     try {
         m_parts.session.Connect1(text.toUpper(), true);
     } catch (const EchoLinkError& e) {
+        m_connectRequest.clear();
         m_parts.panes.AppendChatLine(QStringLiteral(">") + e.message());
         m_parts.view.clearChatLine();
         m_parts.announcer.SpeakToMeNow(e.message());
         m_parts.view.focusChatLine();
     }
+}
+
+bool ChatLine::holdsOperatorText() const
+{
+    const QString text = m_parts.view.chatLineText();
+    return !text.isEmpty() && text != m_connectRequest;
 }
 
 void ChatLine::edtChatKeyPress(const QString& key)

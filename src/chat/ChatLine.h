@@ -51,6 +51,9 @@ public:
     explicit ChatLine(const ChatLineParts& parts, QObject* parent = nullptr);
 
     const QString& lastChatText() const { return m_lastChatText; }
+    // The chat line holds text of the operator's own: not empty, and not the callsign or node number it
+    // has just asked EchoLink to connect to.
+    bool holdsOperatorText() const;
     Timer& clearTextTimer() { return *m_timerClearText; }
     // The key echo of typed characters; set by the keyboard map.
     void setKeyEcho(std::function<void(const QString&)> echo) { m_keyEcho = std::move(echo); }
@@ -72,4 +75,5 @@ private:
     Timer* m_timerClearText;
     std::function<void(const QString&)> m_keyEcho;
     QString m_lastChatText;
+    QString m_connectRequest;
 };

@@ -39,29 +39,31 @@ QString ChatPanes::linkified(const QString& line)
     return QStringLiteral("<span style=\"white-space:pre-wrap\">") + html + QStringLiteral("</span>");
 }
 
-QString ChatPanes::shownPart(const QString& line)
+QString ChatPanes::shownPart(const QString& line, Rest rest)
 {
     if (line.size() <= MaxShownLineLength)
         return line;
     qsizetype cut = MaxShownLineLength;
     if (line.at(cut - 1).isHighSurrogate())
         --cut;
-    return line.left(cut)
-        + QStringLiteral(" [line cut here: %1 more characters are in the chat log]").arg(line.size() - cut);
+    const QString note = rest == Rest::InChatLog
+        ? QStringLiteral(" [line cut here: %1 more characters are in the chat log]")
+        : QStringLiteral(" [line cut here: %1 more characters not shown]");
+    return line.left(cut) + note.arg(line.size() - cut);
 }
 
-void ChatPanes::insertPaneLine(QTextBrowser* pane, const QString& line)
+void ChatPanes::insertPaneLine(QTextBrowser* pane, const QString& line, Rest rest)
 {
     QTextCursor cursor(pane->document());
     cursor.movePosition(QTextCursor::End);
     if (!pane->document()->isEmpty())
         cursor.insertBlock();
-    cursor.insertHtml(linkified(shownPart(line)));
+    cursor.insertHtml(linkified(shownPart(line, rest)));
 }
 
 void ChatPanes::AppendChatLine(const QString& line)
 {
-    insertPaneLine(m_chat, line);
+    insertPaneLine(m_chat, line, Rest::InChatLog);
     m_chat->moveCursor(QTextCursor::End);
     m_chat->ensureCursorVisible();
     QScrollBar* bar = m_chat->verticalScrollBar();
@@ -70,7 +72,7 @@ void ChatPanes::AppendChatLine(const QString& line)
 
 void ChatPanes::AppendChatLineAtCaret(const QString& line)
 {
-    insertPaneLine(m_chat, line);
+    insertPaneLine(m_chat, line, Rest::InChatLog);
     m_chat->moveCursor(QTextCursor::End);
     m_chat->ensureCursorVisible();
 }
@@ -79,13 +81,13 @@ void ChatPanes::AddChatLineQuietly(const QString& line)
 {
     QScrollBar* bar = m_chat->verticalScrollBar();
     const int position = bar->value();
-    insertPaneLine(m_chat, line);
+    insertPaneLine(m_chat, line, Rest::InChatLog);
     bar->setValue(position);
 }
 
 void ChatPanes::AppendStationLine(const QString& line)
 {
-    insertPaneLine(m_station, line);
+    insertPaneLine(m_station, line, Rest::NotShown);
     m_station->moveCursor(QTextCursor::End);
     m_station->ensureCursorVisible();
 }

@@ -50,8 +50,10 @@ void CommandDecoder::perform(const Commands::Decoded& command)
         return;
     case Action::RemoteOff:
         // The remote time-out keeps running: it still speaks and brings the colour saved at switch-on back.
+        // The red goes at once, to the colour from before the switch-on: a fixed black would leave the text
+        // invisible on the black or navy panes of most colour schemes.
         m_remoteEnabled = false;
-        m_parts.view.setChatTextColor(0x000000);
+        m_parts.view.setChatTextColor(m_parts.view.chatTextColorBeforeRemote());
         speak(command.spoken);
         return;
     case Action::SendButtonList:

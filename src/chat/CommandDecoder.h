@@ -33,6 +33,8 @@ public:
     virtual void setAbsentText(const QString& text) = 0;
     // The chat pane's text colour, 0x00BBGGRR.
     virtual void setChatTextColor(quint32 bgr) = 0;
+    // The chat pane's text colour from before remote commands were switched on.
+    virtual quint32 chatTextColorBeforeRemote() const = 0;
     virtual void setAlarmMsgAnnounce(bool on) = 0;
     virtual void setTimerBell(bool on) = 0;
     // The next station list raises the window again, as after start-up.

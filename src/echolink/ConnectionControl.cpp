@@ -39,7 +39,7 @@ void ConnectionControl::refuseBeyondMaximum(const QString& call, const QString& 
     m_disconnectTimer->start();
 }
 
-void ConnectionControl::showArrival(const QString& call, const QString& name, const QString& address)
+bool ConnectionControl::showArrival(const QString& call, const QString& name, const QString& address)
 {
     StationRoster& roster = m_parts.roster;
     ConnectionView& view = m_parts.view;
@@ -60,9 +60,15 @@ void ConnectionControl::showArrival(const QString& call, const QString& name, co
     if (roster.connectionCount() > 1)
         view.setButtonEnabled(Button::DisconnectLast, true);
     view.setButtonEnabled(Button::ReConnect, false);
-    view.focusButton(Button::TxRx);
+    // An operator in the middle of a chat line keeps it and the focus: the next Space typed must not key the
+    // transmitter, on Tx/Rx or in an emptied line.
+    const bool keysKept = view.chatLineInUse();
+    if (!keysKept)
+        view.focusButton(Button::TxRx);
     roster.setConnected(true);
-    view.clearChatLine();
+    if (!keysKept)
+        view.clearChatLine();
+    return keysKept;
 }
 
 void ConnectionControl::elEchoLinkSessionConnected(const QString& call, const QString& name, const QString& address)
@@ -75,7 +81,7 @@ void ConnectionControl::elEchoLinkSessionConnected(const QString& call, const QS
     if (roster.connectionCount() > MaxStations)
         refuseBeyondMaximum(call, name);
     roster.storeArrival(call, name);
-    showArrival(call, name, address);
+    const bool keysKept = showArrival(call, name, address);
 
     m_parts.panes.AppendChatLine(timeText() + QStringLiteral(">Connected To: ") + name + QLatin1Char(' ') + call);
     m_parts.journal.addLogEntry(QStringLiteral("Connect"), name + QLatin1Char(' ') + call);
@@ -85,6 +91,9 @@ void ConnectionControl::elEchoLinkSessionConnected(const QString& call, const QS
     m_parts.view.bringToFront();
 
     m_parts.announcer.SpeakCallSign(roster.connectedCall());
+    if (keysKept)
+        m_parts.announcer.SpeakToMeNow(QStringLiteral("Your text is kept. Keys stay in ")
+                                       + m_parts.view.focusedControlName());
     m_parts.transmit.setNotTransmitting(true);
 }
 

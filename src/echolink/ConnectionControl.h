@@ -50,7 +50,8 @@ signals:
 
 private:
     void refuseBeyondMaximum(const QString& call, const QString& name);
-    void showArrival(const QString& call, const QString& name, const QString& address);
+    // True when the operator's chat line and the focus were left as they were.
+    bool showArrival(const QString& call, const QString& name, const QString& address);
     void conferenceMemberLeft(const QString& call);
     void lastStationLeft(const QString& call);
     QString timeText() const;

@@ -26,6 +26,10 @@ public:
     virtual void focusButton(Button button) = 0;
     virtual void focusChatLine() = 0;
     virtual QString chatLineText() const = 0;
+    // The operator is writing in the chat line: it holds text other than the connect request made from it.
+    virtual bool chatLineInUse() const = 0;
+    // What the keyboard focus is on, as a screen reader names it.
+    virtual QString focusedControlName() const = 0;
     virtual void clearChatLine() = 0;
     // Restores a minimised window, raises and activates it.
     virtual void bringToFront() = 0;

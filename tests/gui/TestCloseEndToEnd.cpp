@@ -6,6 +6,7 @@
 #include "util/FormFixture.h"
 #include "util/StandIn.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 
@@ -73,6 +74,23 @@ private slots:
         QVERIFY(calls.indexOf(QStringLiteral("call Shutdown"), disconnect) > disconnect);
         QVERIFY(s.transcript().contains(QStringLiteral("16\tCorvane  and Echo link Closing Please wait\n")));
         QVERIFY(s.chatLog().contains(QStringLiteral("Information>Log Closed>Corvane Closing")));
+    }
+
+    // EchoLink killed: no closing event, no answers. The first close ends the window all the same.
+    void closingAfterEchoLinkDiedEndsCorvane()
+    {
+        Station s;
+        QVERIFY(s.form.startUp().settingsLoaded());
+        m_standIn.kill();
+        QVERIFY(m_standIn.waitForFinished(10000));
+        QElapsedTimer took;
+        took.start();
+        QVERIFY(s.form.close());
+        qInfo("closing after EchoLink died took %lld ms", took.elapsed());
+        QVERIFY(!s.form.isVisible());
+        QVERIFY(s.chatLog().contains(QStringLiteral("Information>Log Closed>Corvane Closing")));
+        QVERIFY(QFile::exists(s.home.path() + QStringLiteral("/EchoLink/Corvane.ini")));
+        QVERIFY2(!s.transcript().contains(QStringLiteral("Application Exception")), qPrintable(s.transcript()));
     }
 
     void echoLinkClosingEndsCorvane()

@@ -1,6 +1,7 @@
 #include "chat/ChatLog.h"
 #include "util/FormFixture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +18,54 @@ private:
     }
 
 private slots:
+    // A station arriving while the operator writes a chat line leaves the line and the keys where they are, and
+    // says so: the next Space goes into the line instead of keying the transmitter. The callsign the line has
+    // just asked for, or an empty line, hands the keys to Tx/Rx.
+    void aConnectLeavesTheKeysWithAnOperatorWriting_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("writing a chat line") << "hello th" << false << true;
+        QTest::newRow("the callsign just asked for") << "q1aa" << true << false;
+        QTest::newRow("more typed after asking") << "q1aa" << true << true;
+        QTest::newRow("empty line") << "" << false << false;
+    }
+    void aConnectLeavesTheKeysWithAnOperatorWriting()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(bool, kept);
+        FormFixture f;
+        QVERIFY(f.startLikeTheProgram());
+        f.clock.advance(4000);
+        auto* chat = f.widget<QLineEdit>(QStringLiteral("edtChat"));
+        QCOMPARE(QApplication::focusWidget(), chat);
+        QTest::keyClicks(chat, typed);
+        if (enter)
+            QTest::keyClick(chat, Qt::Key_Return);
+        if (enter && kept)
+            QTest::keyClicks(chat, QStringLiteral(" hi"));
+        const QString before = chat->text();
+        f.voice.spoken.clear();
+        connect(f, 1);
+        QVERIFY(f.form->roster().isConnected());
+        if (!kept) {
+            QCOMPARE(QApplication::focusWidget(), f.widget(QStringLiteral("bTxRx")));
+            QVERIFY(chat->text().isEmpty());
+            QCOMPARE(f.voice.texts(), (QStringList { "T R", "Quebec One Alpha Alpha " }));
+            return;
+        }
+        QCOMPARE(QApplication::focusWidget(), chat);
+        QCOMPARE(chat->text(), before);
+        QCOMPARE(f.voice.texts(),
+                 (QStringList { "Quebec One Alpha Alpha ", "Your text is kept. Keys stay in Chat line" }));
+        f.session.calls.clear();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" ok"));
+        QCOMPARE(f.session.callsOf(QStringLiteral("Transmit")), QStringList());
+        QCOMPARE(chat->text(), before + QStringLiteral(" ok"));
+    }
+
     void firstStationShowsItsDetailsAndIsAnnounced()
     {
         FormFixture f;

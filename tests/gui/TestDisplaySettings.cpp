@@ -4,6 +4,7 @@
 #include "speech/ColorSchemes.h"
 #include "speech/DisplaySettings.h"
 #include "util/FormFixture.h"
+#include "util/Pixels.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -48,6 +49,58 @@ struct RecordingDisplay : DisplaySettingsView, Panes
     void clearBothPanes() override { chatLines.clear(), stationLines.clear(); }
 };
 
+// Glyph pixels in exactly the font colour that a line of text at the start-up's size leaves at least; an
+// unreadable control (text in its background's colour, or not repainted) has none.
+constexpr int MinTextPixels = 20;
+constexpr int LabelTolerance = 40;
+
+using Look = QImage (*)(QWidget*);
+
+// The controls of the three groups as the operator sees them in scheme n: each background control painted in
+// the scheme's background, the panes, the away line and the option boxes showing text in their font colours.
+void checkPainted(const FormFixture& f, int n, Look look, const char* how)
+{
+    const ColorSchemes::ColorScheme s = *ColorSchemes::scheme(n);
+    const QColor background = Pixels::fromBgr(s.background);
+    const QColor text = Pixels::fromBgr(s.textFont);
+    const QColor label = Pixels::fromBgr(s.labelFont);
+    for (const QString& name : ColorSchemes::backgroundGroup()) {
+        const QColor most = Pixels::dominant(look(f.widget(name)));
+        QVERIFY2(most == background,
+                 qPrintable(QStringLiteral("scheme %1, %2: %3 shows %4, not %5")
+                                .arg(n)
+                                .arg(QLatin1String(how), name, most.name(), background.name())));
+    }
+    for (const char* name : { "redtChat", "redtStation", "edtAbsent" }) {
+        const int glyphs = Pixels::count(look(f.widget(QLatin1String(name))), text);
+        QVERIFY2(glyphs >= MinTextPixels,
+                 qPrintable(QStringLiteral("scheme %1, %2: %3 has %4 pixels of %5")
+                                .arg(n)
+                                .arg(QLatin1String(how), QLatin1String(name))
+                                .arg(glyphs)
+                                .arg(text.name())));
+    }
+    for (const char* name : { "cbCheckAway", "SpeakCheckBox", "ButtonAnnounceCheckBox", "KeySpeakCheckBox" }) {
+        // The boxes' captions are small: their nearly covered glyph pixels count too.
+        const int glyphs = Pixels::count(look(f.widget(QLatin1String(name))), label, LabelTolerance);
+        QVERIFY2(glyphs >= MinTextPixels,
+                 qPrintable(QStringLiteral("scheme %1, %2: %3 has %4 pixels near %5")
+                                .arg(n)
+                                .arg(QLatin1String(how), QLatin1String(name))
+                                .arg(glyphs)
+                                .arg(label.name())));
+    }
+}
+
+// Painted afresh, and as the controls stand on the screen, where one that missed its repaint still shows
+// the old colours.
+void checkPainted(const FormFixture& f, int n)
+{
+    checkPainted(f, n, Pixels::grab, "painted afresh");
+    if (!QTest::currentTestFailed())
+        checkPainted(f, n, Pixels::onScreen, "on the screen");
+}
+
 QString accessibleName(QWidget* widget)
 {
     return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
@@ -85,6 +138,29 @@ private slots:
             QCOMPARE(w->palette().color(role), toColor(s.background));
         }
         QCOMPARE(f.form->display().talkingNowColor(), s.background);
+    }
+
+    // The scheme read from the settings file, painted at start-up; then F10 pressed where the operator is.
+    void everySchemeShowsOnScreenAtStartAndAfterF10_data()
+    {
+        QTest::addColumn<int>("number");
+        for (int n = 0; n < ColorSchemes::SchemeCount; ++n)
+            QTest::addRow("scheme %d", n) << n;
+    }
+    void everySchemeShowsOnScreenAtStartAndAfterF10()
+    {
+        QFETCH(int, number);
+        FormFixture f;
+        f.writeSettings("[Corvane]\r\nKeyboardSpeak=FALSE\r\nColorSetNumber=" + QByteArray::number(number) + "\r\n");
+        QVERIFY(f.startLikeTheProgram());
+        f.clock.advance(4000);
+        QVERIFY(f.form->startUp().settingsLoaded());
+        checkPainted(f, number);
+        if (QTest::currentTestFailed())
+            return;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+        QCOMPARE(f.form->display().colorSetNumber(), ColorSchemes::nextSchemeNumber(number));
+        checkPainted(f, ColorSchemes::nextSchemeNumber(number));
     }
 
     void schemeZeroAfterSixLeavesNothingOfSix()

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -60,6 +61,111 @@ private:
     }
 
 private slots:
+    // Whatever the settings do at the start-up timer, the first keys typed go into the chat line.
+    void theChatLineHasTheFocusWhenTheWindowFirstShows_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<bool>("qso");
+        QTest::newRow("first start, no settings file") << QByteArray() << false;
+        QTest::newRow("settings that change no box")
+            << QByteArray("[Corvane]\r\nKeyboardSpeak=FALSE\r\nNotBringToFront=TRUE\r\n") << false;
+        QTest::newRow("a QSO found at start-up")
+            << QByteArray("[Corvane]\r\nKeyboardSpeak=FALSE\r\nNotBringToFront=TRUE\r\n") << true;
+    }
+    void theChatLineHasTheFocusWhenTheWindowFirstShows()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(bool, qso);
+        FormFixture f;
+        if (!settings.isEmpty())
+            f.writeSettings(settings);
+        f.session.receiving = qso;
+        QVERIFY(f.startLikeTheProgram());
+        auto* chat = f.widget<QLineEdit>(QStringLiteral("edtChat"));
+        QCOMPARE(QApplication::focusWidget(), chat);
+        f.clock.advance(4000);
+        QVERIFY(f.form->startUp().settingsLoaded());
+        QCOMPARE(QApplication::focusWidget(), chat);
+        if (qso)
+            return;
+        // Typed at once, a callsign and Enter connect.
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("q1ab"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(f.session.callsOf(QStringLiteral("Connect1")), QStringList { "Connect1(Q1AB,true)" });
+    }
+
+    // Enter presses the focused button, as a click does; Space stays guarded on the connection buttons.
+    void enterPressesTheFocusedButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("call");
+        QTest::newRow("ReConnect") << "btnLastConnect" << false << "Connect1(Q7LAST,true)";
+        QTest::newRow("Disconnect All") << "btnDisconnect" << true << "DisconnectAll()";
+        QTest::newRow("Disconnect Last") << "btnDisconnectLast" << true << "Disconnect1(Q2CD)";
+        QTest::newRow("Tx/Rx") << "bTxRx" << true << "Transmit(true)";
+    }
+    void enterPressesTheFocusedButton()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, connected);
+        QFETCH(QString, call);
+        FormFixture f;
+        prepare(f, connected, true);
+        if (!connected) {
+            // A station came and went: ReConnect calls it again.
+            f.session.raiseConnected(QStringLiteral("Q7LAST"), QStringLiteral("Lu"), QStringLiteral("10.0.0.7"));
+            f.session.raiseDisconnected(QStringLiteral("Q7LAST"));
+            f.widget(QStringLiteral("edtChat"))->setFocus(Qt::OtherFocusReason);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        while (QApplication::focusWidget()->objectName() != button)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        f.session.calls.clear();
+        if (button != QLatin1String("bTxRx")) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            QVERIFY(f.session.calls.isEmpty());
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY2(f.session.calls.contains(call), qPrintable(f.session.calls.join(QLatin1Char(' '))));
+        // A held Enter presses once.
+        f.session.calls.clear();
+        QTest::keyPress(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+        const QStringList once = f.session.calls;
+        QVERIFY(!once.isEmpty());
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("\r"), true);
+        QApplication::sendEvent(QApplication::focusWidget(), &repeat);
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(f.session.calls, once);
+    }
+
+    // Going to another window and coming back gives the focus back to the same control: nothing is said.
+    void comingBackToTheWindowSaysNothing_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("memory button") << "bCall3";
+        QTest::newRow("Tx/Rx") << "bTxRx";
+        QTest::newRow("chat line") << "edtChat";
+        QTest::newRow("option box") << "SpeakCheckBox";
+    }
+    void comingBackToTheWindowSaysNothing()
+    {
+        QFETCH(QString, control);
+        FormFixture f;
+        prepare(f, false, true);
+        f.widget(control)->setFocus(Qt::TabFocusReason);
+        QVERIFY(!f.voice.spoken.isEmpty());
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        f.voice.spoken.clear();
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        QCOMPARE(QApplication::focusWidget(), f.widget(control));
+        QCOMPARE(f.voice.texts(), QStringList());
+    }
+
     void tabSaysWhatEachControlIs_data()
     {
         QTest::addColumn<bool>("connected");

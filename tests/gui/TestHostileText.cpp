@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QTextBrowser>
 
 class TestHostileText : public QObject
 {
@@ -59,6 +60,26 @@ private slots:
         QCOMPARE(f.form->journal().chatLog().records().back().description, QStringLiteral("Q1AB>") + message);
     }
 
+    // Station text is never logged: the note of a cut station line says the rest is not shown, and F2 reads
+    // that note as the pane shows it.
+    void aHugeStationLineIsCutWithANoteThatSaysTheRestIsNotShown()
+    {
+        FormFixture f;
+        f.startUp();
+        f.session.raiseConnected(QStringLiteral("Q1AB"), QStringLiteral("Op"), QStringLiteral("10.1.2.3"));
+        const int extra = 5000;
+        f.session.raiseStationTextReceived(QString(ChatPanes::MaxShownLineLength + extra, QLatin1Char('s')));
+        const QString pane = f.widget<QTextBrowser>(QStringLiteral("redtStation"))->toPlainText();
+        const QString note = QStringLiteral(" [line cut here: %1 more characters not shown]").arg(extra);
+        QVERIFY2(pane.contains(note), qPrintable(pane.right(80)));
+        QVERIFY(!pane.contains(QStringLiteral("chat log")));
+        f.voice.spoken.clear();
+        QTest::keyClick(f.form->focusWidget(), Qt::Key_F2);
+        const QString heard = f.voice.texts().join(QLatin1Char('|'));
+        QVERIFY2(heard.contains(QStringLiteral("more characters not shown")), qPrintable(heard.right(120)));
+        QVERIFY(!heard.contains(QStringLiteral("chat log")));
+    }
+
     void aMalformedMessageFromEchoLinkIsShownQuietlyAndNothingElseHappens()
     {
         FormFixture f;
@@ -77,7 +98,9 @@ private slots:
         f.startUp();
         f.session.raiseConnected(QStringLiteral("Q1AB"), QString(512 * 1024, QLatin1Char('n')),
                                  QStringLiteral("10.1.2.3"));
-        QVERIFY(f.widget<QLabel>(QStringLiteral("lblConnInfo"))->text().size() < ChatPanes::MaxShownLineLength + 100);
+        const QString shown = f.widget<QLabel>(QStringLiteral("lblConnInfo"))->text();
+        QVERIFY(shown.size() < ChatPanes::MaxShownLineLength + 100);
+        QVERIFY(shown.endsWith(QStringLiteral(" more characters not shown]")));
     }
 
     void aCutNeverSplitsACharacter()
@@ -85,10 +108,10 @@ private slots:
         QString line(ChatPanes::MaxShownLineLength - 1, QLatin1Char('a'));
         line += QString::fromUtf8("\xF0\x9F\x93\xBB"); // a character outside the basic plane: two UTF-16 units
         line += QStringLiteral("tail");
-        const QString shown = ChatPanes::shownPart(line);
+        const QString shown = ChatPanes::shownPart(line, ChatPanes::Rest::InChatLog);
         QCOMPARE(shown.left(ChatPanes::MaxShownLineLength - 1), line.left(ChatPanes::MaxShownLineLength - 1));
         QVERIFY(!shown.at(ChatPanes::MaxShownLineLength - 1).isHighSurrogate());
-        QCOMPARE(ChatPanes::shownPart(QStringLiteral("short")), QStringLiteral("short"));
+        QCOMPARE(ChatPanes::shownPart(QStringLiteral("short"), ChatPanes::Rest::NotShown), QStringLiteral("short"));
     }
 };
 

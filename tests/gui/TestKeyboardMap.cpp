@@ -7,6 +7,7 @@
 #include "speech/OptionBoxes.h"
 #include "speech/Phonetics.h"
 #include "util/FormFixture.h"
+#include "util/Pixels.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -280,6 +281,72 @@ private slots:
         QCOMPARE(f.voice.spoken, (Requests { { KeyMap::RemoteTimeOutText, Queued } }));
         QCOMPARE(f.widget<QTextBrowser>(QStringLiteral("redtChat"))->palette().color(QPalette::Text), before);
         QVERIFY(!f.form->keys().f9TimeOut().isActive());
+    }
+
+    // The red is the pane's, over the lines already there and the lines that come while it is on, and all of
+    // it goes when remote commands end: by F9, by the time-out or by a received ".QU".
+    void remoteRedCoversThePaneOnScreenAndLeavesWithIt_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<bool>("painted");
+        for (const char* end : { "F9", "time-out", ".QU" }) {
+            QTest::addRow("%s, grabbed", end) << QString::fromLatin1(end) << true;
+            QTest::addRow("%s, on screen", end) << QString::fromLatin1(end) << false;
+        }
+    }
+    void remoteRedCoversThePaneOnScreenAndLeavesWithIt()
+    {
+        QFETCH(QString, end);
+        FormFixture f;
+        ready(f);
+        // A station to send ".QU".
+        connectOne(f, QStringLiteral("Q1AB"));
+        auto* pane = f.widget<QTextBrowser>(QStringLiteral("redtChat"));
+        const QColor red(255, 0, 0);
+        const QColor black(0, 0, 0);
+        // Grabbed afresh and as it stands on the screen, where a pane that is not repainted keeps old colours.
+        QFETCH(bool, painted);
+        auto shown = [painted](QWidget* w) { return painted ? Pixels::grab(w) : Pixels::onScreen(w); };
+        f.session.raiseChatTextReceived(QStringLiteral("Q1AB>shown before the switch, in the scheme's black"));
+        const int blackBefore = Pixels::count(shown(pane), black);
+        QVERIFY2(blackBefore >= 100, qPrintable(QString::number(blackBefore)));
+        QCOMPARE(Pixels::count(shown(pane), red), 0);
+
+        press(f, Qt::Key_F9);
+        f.session.raiseChatTextReceived(QStringLiteral("Q1AB>arrived while remote commands are on"));
+        const QImage remote = shown(pane);
+        QVERIFY2(Pixels::count(remote, red) >= blackBefore, qPrintable(QString::number(Pixels::count(remote, red))));
+        QCOMPARE(Pixels::count(remote, black), 0);
+
+        if (end == QLatin1String("F9"))
+            press(f, Qt::Key_F9);
+        else if (end == QLatin1String("time-out"))
+            f.clock.advance(KeyMap::RemoteTimeOutMs);
+        else
+            f.session.raiseChatTextReceived(QStringLiteral("Q1AB>.qu"));
+        QVERIFY(!f.form->commands().remoteEnabled());
+        const QImage after = shown(pane);
+        QCOMPARE(Pixels::count(after, red), 0);
+        QVERIFY(Pixels::count(after, black) > blackBefore);
+    }
+
+    // In a dark scheme the text stays readable when a station ends remote commands with ".QU".
+    void quitBringsBackTheSchemesTextColourOnADarkPane()
+    {
+        FormFixture f;
+        f.writeSettings("[Corvane]\r\nKeyboardSpeak=FALSE\r\nColorSetNumber=1\r\n");
+        f.startUp();
+        connectOne(f, QStringLiteral("Q1AB"));
+        auto* pane = f.widget<QTextBrowser>(QStringLiteral("redtChat"));
+        press(f, Qt::Key_F9);
+        f.session.raiseChatTextReceived(QStringLiteral("Q1AB>.qu"));
+        QVERIFY(!f.form->commands().remoteEnabled());
+        const QImage shown = Pixels::onScreen(pane);
+        QCOMPARE(Pixels::dominant(shown), QColor(0, 0, 0));
+        const int white = Pixels::count(shown, QColor(255, 255, 255));
+        QVERIFY2(white >= 100, qPrintable(QString::number(white)));
+        QCOMPARE(Pixels::count(shown, QColor(255, 0, 0)), 0);
+        QVERIFY(f.form->keys().f9TimeOut().isActive());
     }
 
     void f9AfterAColourChangeRestoresTheColourSavedFirst()

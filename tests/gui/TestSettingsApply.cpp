@@ -1,6 +1,7 @@
 #include "app/IniFile.h"
 #include "util/FormFixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -127,6 +128,55 @@ private slots:
         QVERIFY(!f.form->startUp().echoLinkAttached());
         f.form->close(); // an incomplete start does not save
         QVERIFY(readSettings(f).contains("VolumeLevel=loud"));
+    }
+
+    // A saved size at least the layout's minimum is the window's size, on a window shown as the program shows
+    // it; the transmit bar coming and going leaves the width alone.
+    void theSavedSizeIsKeptAndTheTransmitBarTakesNoWidth_data()
+    {
+        QTest::addColumn<int>("extraWidth");
+        QTest::addColumn<int>("extraHeight");
+        QTest::newRow("the minimum") << 0 << 0;
+        QTest::newRow("larger") << 57 << 43;
+    }
+    void theSavedSizeIsKeptAndTheTransmitBarTakesNoWidth()
+    {
+        QFETCH(int, extraWidth);
+        QFETCH(int, extraHeight);
+        QSize minimum;
+        {
+            FormFixture probe;
+            probe.form->startUp().FormCreate();
+            probe.form->show();
+            probe.clock.advance(4000);
+            // The frame's size at the layout's minimum: the settings keep the frame's size.
+            minimum = probe.form->minimumSize().expandedTo(probe.form->minimumSizeHint())
+                + (probe.form->frameGeometry().size() - probe.form->size());
+            qInfo("the window's minimum: %d x %d", minimum.width(), minimum.height());
+        }
+        const QSize saved = minimum + QSize(extraWidth, extraHeight);
+        FormFixture f;
+        writeSettings(f,
+                      QStringLiteral("[Corvane]\r\nKeyboardSpeak=FALSE\r\nNotBringToFront=TRUE\r\nWidth=%1\r\n"
+                                     "Height=%2\r\n")
+                          .arg(saved.width())
+                          .arg(saved.height())
+                          .toLatin1());
+        QVERIFY(f.startLikeTheProgram());
+        f.clock.advance(4000);
+        QApplication::processEvents();
+        QCOMPARE(f.form->frameGeometry().size(), saved);
+
+        f.session.raiseConnected(QStringLiteral("Q1AB"), QStringLiteral("Jo"), QStringLiteral("10.0.0.1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space); // Tx/Rx has the focus: transmit
+        f.session.raiseTX(true);
+        QVERIFY(f.widget(QStringLiteral("TxTimeFill"))->isVisible());
+        QApplication::processEvents();
+        QCOMPARE(f.form->frameGeometry().size(), saved);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        f.session.raiseTX(false);
+        QApplication::processEvents();
+        QCOMPARE(f.form->frameGeometry().size(), saved);
     }
 
     void closingSavesSoChangesSurviveARestart()

@@ -16,10 +16,13 @@
 #include "platform/WindowColors.h"
 #include "speech/Announcer.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBrowser>
 #include <memory>
 
@@ -47,6 +50,25 @@ struct FormFixture
     QString documentsFile(const QString& name) const
     {
         return platform.documents + QStringLiteral("/EchoLink/") + name;
+    }
+
+    // A settings file for the next start-up.
+    void writeSettings(const QByteArray& body) const
+    {
+        QDir().mkpath(platform.documents + QStringLiteral("/EchoLink"));
+        QFile file(documentsFile(QStringLiteral("Corvane.ini")));
+        if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size())
+            qFatal("cannot write the settings file");
+    }
+
+    // The start as the program entry makes it: the start-up inside the exception guard, then the window
+    // shown, and activated as a desktop activates a new window. The start-up timer has not fired yet.
+    bool startLikeTheProgram()
+    {
+        form->guarded([this] { form->startUp().FormCreate(); });
+        form->show();
+        form->activateWindow();
+        return QTest::qWaitForWindowActive(form.get());
     }
 
     // Runs the start-up up to the end of the start-up timer, with settings taken from the file if one was written.

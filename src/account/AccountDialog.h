@@ -62,6 +62,9 @@ public:
 
     // The texts spoken and shown.
     static QString locationCountText(int used);
+    // Said at start while no account is set up.
+    static inline const QString StartOffer = QStringLiteral(
+        "No EchoLink account is set up, so Corvane works with the stand-in. Press Control O to set one up.");
     static inline const QString LoggedIn = QStringLiteral("logged in");
     static inline const QString IncorrectPassword = QStringLiteral("incorrect password");
     static inline const QString NoDirectory = QStringLiteral("no directory reachable");

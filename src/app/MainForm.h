@@ -116,7 +116,7 @@ public:
     MemoryPanel& memories() { return *m_memories; }
     KeyboardMap& keys() { return *m_keys; }
     ShutDown& shutDown() { return *m_shutDown; }
-    // The EchoLink account set-up (Ctrl+O): null until first opened. Offered at start when no account is set up.
+    // The EchoLink account set-up (Ctrl+O): null while not open. Offered (spoken) at start without an account.
     AccountDialog* accountDialog() const;
     void offerAccountSetup();
 

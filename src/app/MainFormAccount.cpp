@@ -1,4 +1,4 @@
-// The EchoLink account and audio set-up, opened by Ctrl+O and offered at start when no account is set up.
+// The EchoLink account and audio set-up, opened by Ctrl+O and offered (spoken) at start when no account is set up.
 
 #include "account/AccountDialog.h"
 #include "account/AccountFile.h"
@@ -49,5 +49,7 @@ void TmainForm::offerAccountSetup()
         m_accountSecrets = std::make_unique<AccountPassword::DesktopSecretStore>();
     if (AccountPassword::namesStation(*m_accountSecrets, AccountFile::defaultPath()))
         return;
-    openAccountSetup();
+    // Said, not opened: a window that took the keyboard by itself seconds after the start would catch keys
+    // meant for the chat line and transmit.
+    m_announcer->SpeakToMeNow(AccountDialog::StartOffer);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "account/AccountPassword.h"
 #include "app/KeyPreview.h"
 #include "app/ShutDown.h"
 #include "app/StartUp.h"
@@ -15,6 +16,7 @@
 #include "speech/OptionBoxes.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <exception>
 #include <functional>
@@ -32,6 +34,7 @@ class QSpinBox;
 class QSplitter;
 class QTextBrowser;
 
+class AccountDialog;
 class Announcer;
 class ChatJournal;
 class ChatPanes;
@@ -113,6 +116,9 @@ public:
     MemoryPanel& memories() { return *m_memories; }
     KeyboardMap& keys() { return *m_keys; }
     ShutDown& shutDown() { return *m_shutDown; }
+    // The EchoLink account set-up (Ctrl+O): null while not open. Offered (spoken) at start without an account.
+    AccountDialog* accountDialog() const;
+    void offerAccountSetup();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -188,6 +194,7 @@ private:
     void disconnectAll() override;
     void reConnect() override;
     void saveOptions() override;
+    void openAccountSetup() override; // MainFormAccount.cpp
     bool shutdownPending() const override;
     void startShutDownCountDown() override;
     void cancelShutDownCountDown() override;
@@ -288,6 +295,8 @@ private:
     std::unique_ptr<MemoryPanel> m_memories;
     std::unique_ptr<AwayReply> m_away;
     std::unique_ptr<KeyboardMap> m_keys;
+    QPointer<AccountDialog> m_accountDialog;
+    std::unique_ptr<AccountPassword::SecretStore> m_accountSecrets;
     std::unique_ptr<CommandDecoder> m_commands;
     std::unique_ptr<ChatLine> m_chatLine;
     std::unique_ptr<TransmitControl> m_transmit;

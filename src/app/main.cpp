@@ -8,6 +8,7 @@
 #include "speech/Voice.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -35,6 +36,8 @@ int main(int argc, char* argv[])
     // A start-up that fails (EchoLink not answering) is reported in the window, which still shows.
     mainForm.guarded([&] { mainForm.startUp().FormCreate(); });
     mainForm.show();
+    // Without an EchoLink account the set-up is offered once the start-up has said its piece (its timer runs 4 s).
+    QTimer::singleShot(4500, &mainForm, [&mainForm] { mainForm.guarded([&] { mainForm.offerAccountSetup(); }); });
     const int result = app.exec();
     // The settings store writes its copy once more at program end, as it always has.
     mainForm.settings().store().save();

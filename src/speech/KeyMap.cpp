@@ -69,6 +69,8 @@ KeyOutcome keyDown(int qtKey, Qt::KeyboardModifiers modifiers, const KeyContext&
 {
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
         return functionKey(qtKey, context);
+    if (qtKey == Qt::Key_O && modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier))
+        return consume(KeyAction::OpenAccountSetup);
     switch (qtKey) {
     case Qt::Key_Backspace:
         return keep(KeyAction::BackspaceFeedback);

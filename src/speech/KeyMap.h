@@ -26,6 +26,7 @@ enum class KeyAction
     ToggleRemoteCommands, // F9
     NextColorScheme, // F10 while not connected
     ToggleShutDown, // F12
+    OpenAccountSetup, // Ctrl+O: the EchoLink account and audio set-up
     DisconnectAll, // Ctrl+D
     ReConnect, // Alt+R
     SpeakTime, // Alt+T: TimeIntro followed by the local time of day
@@ -48,7 +49,8 @@ struct KeyOutcome
 };
 
 // qtKey is a Qt::Key; modifiers are the keyboard state at the moment of the call (Ctrl and Alt matter
-// only for D, R and T; Shift never matters). An auto-repeated key-down gives the same outcome again.
+// only for D, R, T and O; Shift never matters). O is consumed only with Ctrl alone, so that it types as
+// ever. An auto-repeated key-down gives the same outcome again.
 KeyOutcome keyDown(int qtKey, Qt::KeyboardModifiers modifiers, const KeyContext& context);
 
 // The check box an option key moves the focus to and the sentence it says after the box's own

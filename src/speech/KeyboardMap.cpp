@@ -57,6 +57,8 @@ void KeyboardMap::run(KeyAction action, Focus focus)
         return nextColorScheme();
     case KeyAction::ToggleShutDown:
         return toggleShutDown();
+    case KeyAction::OpenAccountSetup:
+        return m_parts.view.openAccountSetup();
     case KeyAction::DisconnectAll:
         return m_parts.view.disconnectAll();
     case KeyAction::ReConnect:

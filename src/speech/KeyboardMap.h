@@ -43,6 +43,8 @@ public:
     virtual void reConnect() = 0;
     // Settings and the timed power-off.
     virtual void saveOptions() = 0;
+    // The EchoLink account and audio set-up (Ctrl+O).
+    virtual void openAccountSetup() {}
     virtual bool shutdownPending() const = 0;
     virtual void startShutDownCountDown() = 0;
     virtual void cancelShutDownCountDown() = 0;

@@ -68,6 +68,11 @@ void TestKeyMap::everyRowOfTheMap_data()
     QTest::newRow("Ctrl+Alt+T") << int(Qt::Key_T) << (ctrl | alt) << false << true << false << A::SpeakTime << true;
     QTest::newRow("plain T") << int(Qt::Key_T) << none << false << true << false << A::None << true;
     QTest::newRow("Shift+T") << int(Qt::Key_T) << shift << false << true << false << A::None << true;
+    QTest::newRow("Ctrl+O") << int(Qt::Key_O) << ctrl << true << true << false << A::OpenAccountSetup << true;
+    QTest::newRow("Ctrl+Shift+O") << int(Qt::Key_O) << (ctrl | shift) << false << true << false << A::OpenAccountSetup
+                                  << true;
+    QTest::newRow("plain O types") << int(Qt::Key_O) << none << false << true << false << A::None << false;
+    QTest::newRow("Ctrl+Alt+O is AltGr") << int(Qt::Key_O) << (ctrl | alt) << false << true << false << A::None << false;
     QTest::newRow("Left on the volume bar") << int(Qt::Key_Left) << none << false << true << true << A::None << true;
     QTest::newRow("Right on the volume bar") << int(Qt::Key_Right) << none << false << true << true << A::None << true;
     QTest::newRow("Left elsewhere") << int(Qt::Key_Left) << none << false << true << false << A::None << false;

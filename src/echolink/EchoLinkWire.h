@@ -24,6 +24,7 @@ enum class Type
     Text, // a JSON string
     Flag, // a JSON true or false
     Status, // EchoLink's 16-bit status: a whole number, read signed or unsigned (-32768 to 65535)
+    StationList, // a result only: the directory's entries (see StationDirectory.h)
 };
 
 // How long a caller waits for an operation's reply.
@@ -49,6 +50,7 @@ enum class Operation
     Transmitting,
     SystemConfigCallsign,
     AlarmLogText,
+    StationList, // the directory as the server holds it now
 };
 
 struct OperationRow

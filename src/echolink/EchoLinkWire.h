@@ -100,8 +100,9 @@ bool matches(const QJsonArray& values, const QList<Type>& types);
 // "text, true/false" for messages that say what was expected.
 QString describe(const QList<Type>& types);
 
-// Longest line either side accepts; a longer one is refused and the connection dropped.
-constexpr int MaxLineBytes = 1 << 20;
+// Longest line either side accepts; a longer one is refused and the connection dropped. The station list is
+// the longest message, about 100 bytes an entry: this holds the whole directory several times over.
+constexpr int MaxLineBytes = 1 << 23;
 
 // Where the stand-in listens: a socket in a user-only folder under XDG_RUNTIME_DIR
 // (or a user-only folder in the temporary directory when that is not set).

@@ -168,6 +168,19 @@ private slots:
         QCOMPARE(cut->first().callsign, QString(StationDirectory::MaxCallsignChars - 1, 'Q'));
     }
 
+    // The whole directory is one line: twenty thousand entries of full-length fields still fit.
+    void aLargeDirectoryFitsOneLine()
+    {
+        QList<Entry> many;
+        for (int i = 0; i < 20000; ++i)
+            many.append({ QString("Q%1-L").arg(i), QString(27, 'x'), "in conference *LAKEVIEWLINKED*", 1000000 + i,
+                          Kind::Link });
+        const QByteArray line = EchoLinkWire::encode(EchoLinkWire::reply(1, StationDirectory::toJson(many)));
+        const auto message = EchoLinkWire::decode(line);
+        QVERIFY(message);
+        QCOMPARE(StationDirectory::fromJson(message->value("value"))->size(), 20000);
+    }
+
     void theOperationIsInTheTable()
     {
         const auto* row = EchoLinkWire::findOperation("StationList");

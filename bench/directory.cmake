@@ -1,0 +1,2 @@
+corvane_add_bench(bench_directory bench_directory.cpp)
+target_link_libraries(bench_directory PRIVATE corvane_directory Qt6::Test)

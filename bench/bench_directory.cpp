@@ -102,7 +102,7 @@ int main(int argc, char** argv)
             const auto reply = EchoLinkWire::readReply(*message, EchoLinkWire::Operation::StationList, nullptr);
             return StationDirectory::fromJson(reply->value).value_or(QList<Entry> {});
         };
-        DirectoryWindow window({ announcer, fetch, [](const QString&) {}, [] {} }, &parent);
+        DirectoryWindow window({ announcer, fetch, [](const QString&) {}, [] {}, [](int, const QString&) {} }, &parent);
         QElapsedTimer t;
         t.start();
         window.open();

@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "app/Settings.h"
 #include "chat/CommandDecoder.h"
+#include "chat/CommandTable.h"
 #include "directory/DirectoryWindow.h"
 #include "echolink/ConnectionControl.h"
 #include "echolink/SessionLink.h"
@@ -170,6 +171,9 @@ void TmainForm::openDirectory()
                 [this] {
                     activateWindow();
                     focusChatLine();
+                },
+                [this](int button, const QString& call) {
+                    guarded([&] { m_memories->StoreCallButton(button, MemoryButtons::sanitizedCaption(call)); });
                 },
             },
             this);

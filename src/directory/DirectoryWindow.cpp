@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -171,6 +172,15 @@ DirectoryWindow::DirectoryWindow(const DirectoryWindowParts& parts, QWidget* par
                        QStringLiteral("Reads the directory again, keeping your place"), this);
     m_close = button(QStringLiteral("Close"), QStringLiteral("btnDirectoryClose"),
                      QStringLiteral("Returns to the chat line"), this);
+    auto* memoryLabel = new QLabel(QStringLiteral("&Memory button:"), this);
+    m_memory = new QSpinBox(this);
+    m_memory->setObjectName(QStringLiteral("spnDirectoryMemory"));
+    m_memory->setRange(1, 40);
+    m_memory->setAccessibleName(QStringLiteral("Memory button"));
+    m_memory->setAccessibleDescription(QStringLiteral("The memory button, 1 to 40, that Store fills"));
+    memoryLabel->setBuddy(m_memory);
+    m_store = button(QStringLiteral("&Store in memory"), QStringLiteral("btnDirectoryStore"),
+                     QStringLiteral("Stores the chosen station in the memory button"), this);
     m_connect->setDefault(true);
 
     auto* top = new QHBoxLayout;
@@ -182,6 +192,9 @@ DirectoryWindow::DirectoryWindow(const DirectoryWindowParts& parts, QWidget* par
     buttons->addWidget(m_count, 1);
     buttons->addWidget(m_connect);
     buttons->addWidget(m_refresh);
+    buttons->addWidget(memoryLabel);
+    buttons->addWidget(m_memory);
+    buttons->addWidget(m_store);
     buttons->addWidget(m_close);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -191,7 +204,9 @@ DirectoryWindow::DirectoryWindow(const DirectoryWindowParts& parts, QWidget* par
     setTabOrder(m_kind, m_table);
     setTabOrder(m_table, m_connect);
     setTabOrder(m_connect, m_refresh);
-    setTabOrder(m_refresh, m_close);
+    setTabOrder(m_refresh, m_memory);
+    setTabOrder(m_memory, m_store);
+    setTabOrder(m_store, m_close);
     resize(860, 480);
 
     m_find->installEventFilter(this);
@@ -203,10 +218,12 @@ DirectoryWindow::DirectoryWindow(const DirectoryWindowParts& parts, QWidget* par
                 if (current.isValid() && m_table->hasFocus() && !m_moving)
                     speakCurrent();
             });
-    // Enter reaches the default button (Connect) from every control; a double click connects as well.
+    // Enter reaches the default button (Connect) from every control but the other buttons; a double click
+    // connects as well.
     connect(m_table, &QAbstractItemView::doubleClicked, this, [this] { connectToCurrent(); });
     connect(m_connect, &QPushButton::clicked, this, [this] { connectToCurrent(); });
     connect(m_refresh, &QPushButton::clicked, this, [this] { refresh(true); });
+    connect(m_store, &QPushButton::clicked, this, [this] { storeCurrent(); });
     connect(m_close, &QPushButton::clicked, this, [this] { reject(); });
 }
 
@@ -351,6 +368,17 @@ void DirectoryWindow::connectToCurrent()
     hide();
     m_parts.returnToChatLine();
     m_parts.connectTo(callsign);
+}
+
+// The window stays open, so that several stations can be stored in turn.
+void DirectoryWindow::storeCurrent()
+{
+    const Entry* entry = currentEntry();
+    if (!entry) {
+        m_parts.announcer.SpeakToMeNowPurge(QStringLiteral("No station chosen"));
+        return;
+    }
+    m_parts.storeInMemory(m_memory->value(), entry->callsign);
 }
 
 void DirectoryWindow::reject()

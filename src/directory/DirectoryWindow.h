@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTableView;
 
 // The rows the filter leaves, as a table: callsign, description, status, node number, kind. Plain text only.
@@ -50,6 +51,8 @@ struct DirectoryWindowParts
     std::function<void(const QString& callsign)> connectTo;
     // Where the focus goes when the window closes.
     std::function<void()> returnToChatLine;
+    // The memory buttons' store (button 1 to 40), which confirms aloud.
+    std::function<void(int button, const QString& callsign)> storeInMemory;
 };
 
 // The station directory, worked from the keyboard: typing filters, the kind box narrows, Up and Down (in the
@@ -85,6 +88,7 @@ private:
     void moveTo(int row, bool spoken);
     void step(int delta);
     void connectToCurrent();
+    void storeCurrent();
     void speakCurrent();
     void speakCurrentQueued();
 
@@ -97,6 +101,8 @@ private:
     QLabel* m_count;
     QPushButton* m_connect;
     QPushButton* m_refresh;
+    QSpinBox* m_memory;
+    QPushButton* m_store;
     QPushButton* m_close;
     QString m_problem; // why the last fetch failed; empty when it worked
     bool m_moving = false; // the current row is being set by the window itself, which speaks for itself

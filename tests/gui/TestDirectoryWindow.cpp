@@ -1,5 +1,7 @@
 // The station directory through the window: Ctrl+L, typing, arrows, Enter and Escape as real key events on
 // the focused control, what is spoken, the screen reader's names, and refreshes that keep the place.
+#include "chat/CommandTable.h"
+#include "chat/MemoryButtons.h"
 #include "directory/DirectoryWindow.h"
 #include "speech/Phonetics.h"
 #include "util/FormFixture.h"
@@ -272,7 +274,8 @@ private slots:
             { "edtDirectoryFind", "Find station" }, { "cbDirectoryKind", "Kind" },
             { "lvDirectory", "Stations" },          { "btnDirectoryConnect", "Connect" },
             { "btnDirectoryRefresh", "Refresh" },   { "btnDirectoryClose", "Close" },
-            { "lblDirectoryCount", "Matches" },
+            { "lblDirectoryCount", "Matches" },     { "spnDirectoryMemory", "Memory button" },
+            { "btnDirectoryStore", "Store in memory" },
         };
         for (const auto& [objectName, name] : controls) {
             QWidget* control = window->findChild<QWidget*>(objectName);
@@ -303,12 +306,41 @@ private slots:
         QVERIFY(cell);
         QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("Jo Smith, Elm Falls"));
         QStringList order;
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 8; ++i) {
             order << focused()->objectName();
             press(Qt::Key_Tab);
         }
         QCOMPARE(order, (QStringList { "edtDirectoryFind", "cbDirectoryKind", "lvDirectory", "btnDirectoryConnect",
-                                       "btnDirectoryRefresh", "btnDirectoryClose" }));
+                                       "btnDirectoryRefresh", "spnDirectoryMemory", "btnDirectoryStore",
+                                       "btnDirectoryClose" }));
+    }
+
+    // A favourite: the chosen station goes into a memory button through the memory store, which confirms it.
+    void aStationIsStoredInAMemoryButton()
+    {
+        FormFixture f;
+        ready(f);
+        DirectoryWindow* window = open(f);
+        QVERIFY(window);
+        type("harbor");
+        press(Qt::Key_M, Qt::AltModifier); // to the memory button number
+        QCOMPARE(focused()->objectName(), QStringLiteral("spnDirectoryMemory"));
+        press(Qt::Key_A, Qt::ControlModifier);
+        type("12");
+        f.voice.spoken.clear();
+        press(Qt::Key_S, Qt::AltModifier); // a button's mnemonic clicks it a moment later, as a click shows
+        QTRY_COMPARE(f.form->memories().caption(12), QStringLiteral("Q3ELM"));
+        QCOMPARE(f.memory(12)->text(), QStringLiteral("Q3ELM"));
+        QCOMPARE(f.voice.texts(), (QStringList { Phonetics::callSignSpeechText("Q3ELM", f.form->roster().myCallsign()),
+                                                 MemoryButtons::storeConfirmation(12) }));
+        QVERIFY(window->isVisible()); // more can be stored
+        QVERIFY(f.session.callsOf("Connect1").isEmpty());
+        // Nothing chosen, nothing stored.
+        press(Qt::Key_F, Qt::AltModifier);
+        type("zzz");
+        press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(lastSpoken(f), QStringLiteral("No station chosen"));
+        QCOMPARE(f.form->memories().caption(12), QStringLiteral("Q3ELM"));
     }
 
     // Station text shows as it is, never as markup.

@@ -211,8 +211,8 @@ DirectoryWindow::DirectoryWindow(const DirectoryWindowParts& parts, QWidget* par
 
     m_find->installEventFilter(this);
     m_table->installEventFilter(this);
-    connect(m_find, &QLineEdit::textEdited, this, [this] { applyFilter(true); });
-    connect(m_kind, &QComboBox::currentIndexChanged, this, [this] { applyFilter(true); });
+    connect(m_find, &QLineEdit::textEdited, this, [this] { applyFilter(true, place()); });
+    connect(m_kind, &QComboBox::currentIndexChanged, this, [this] { applyFilter(true, place()); });
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid() && m_table->hasFocus() && !m_moving)
@@ -253,21 +253,32 @@ const Entry* DirectoryWindow::currentEntry() const
     return m_model->entryAt(m_table->currentIndex().row());
 }
 
+// The list view lets go of the old rows before the filter takes the new list, so that no row ever points
+// into a list it was not made from.
 void DirectoryWindow::fetchEntries()
 {
     try {
-        m_filter.setEntries(m_parts.fetch());
+        const QList<Entry> entries = m_parts.fetch();
+        m_model->setRows(nullptr, {});
+        m_filter.setEntries(entries);
         m_problem.clear();
     } catch (const EchoLinkError& e) {
         m_problem = e.message();
     }
 }
 
+DirectoryWindow::Place DirectoryWindow::place() const
+{
+    const Entry* entry = currentEntry();
+    return { entry ? entry->callsign : QString(), std::max(0, m_table->currentIndex().row()) };
+}
+
 void DirectoryWindow::open()
 {
     m_find->clear();
+    const Place kept = place();
     fetchEntries();
-    applyFilter(false);
+    applyFilter(false, kept);
     show();
     raise();
     activateWindow();
@@ -278,8 +289,9 @@ void DirectoryWindow::open()
 
 void DirectoryWindow::refresh(bool spoken)
 {
+    const Place kept = place();
     fetchEntries();
-    applyFilter(false);
+    applyFilter(false, kept);
     if (spoken) {
         const bool filtered = !m_find->text().trimmed().isEmpty() || m_kind->currentIndex() > 0;
         m_parts.announcer.SpeakToMeNowPurge(m_problem.isEmpty() ? countText(matchCount(), filtered) : m_problem);
@@ -287,11 +299,10 @@ void DirectoryWindow::refresh(bool spoken)
 }
 
 // Keeps the station the operator was on when it still matches, else the same row (or the last one).
-void DirectoryWindow::applyFilter(bool spoken)
+void DirectoryWindow::applyFilter(bool spoken, const Place& kept)
 {
-    const Entry* before = currentEntry();
-    const QString keptCallsign = before ? before->callsign : QString();
-    const int keptRow = std::max(0, m_table->currentIndex().row());
+    const QString& keptCallsign = kept.callsign;
+    const int keptRow = kept.row;
     const std::optional<Kind> kind = kindChoices[std::clamp(m_kind->currentIndex(), 0, 4)].kind;
     const QList<int> positions = m_filter.filter({ m_find->text(), kind });
     int row = -1;

@@ -83,8 +83,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Where the operator is: the station, and its row for when that station has gone.
+    struct Place
+    {
+        QString callsign;
+        int row = 0;
+    };
+    Place place() const;
     void fetchEntries();
-    void applyFilter(bool spoken);
+    void applyFilter(bool spoken, const Place& kept);
     void moveTo(int row, bool spoken);
     void step(int delta);
     void connectToCurrent();

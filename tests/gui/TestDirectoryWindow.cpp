@@ -226,12 +226,13 @@ private slots:
         press(Qt::Key_Down);
         QCOMPARE(window->currentEntry()->callsign, QStringLiteral("Q1ABC-L"));
         f.session.directory.prepend({ "Q1ELM", "New arrival, Elm Falls", "on", 123000, Kind::Station });
-        f.session.directory.removeAt(2); // Q1ABC leaves
+        f.session.directory.prepend({ "Q0ELM", "Another, Elm Falls", "on", 120000, Kind::Station });
+        f.session.directory.removeAt(3); // Q1ABC leaves
         f.voice.spoken.clear();
         f.session.raiseStationListReceived();
         QCOMPARE(f.session.callsOf("StationList").size(), 2);
         QCOMPARE(window->findChild<QLineEdit*>("edtDirectoryFind")->text(), QStringLiteral("elm"));
-        QCOMPARE(window->matchCount(), 4);
+        QCOMPARE(window->matchCount(), 5);
         QCOMPARE(window->currentEntry()->callsign, QStringLiteral("Q1ABC-L"));
         QVERIFY(f.voice.spoken.isEmpty()); // a refresh the operator did not ask for is quiet
         // The list's arrival raises Corvane, but the directory keeps the front and the focus.
@@ -239,13 +240,19 @@ private slots:
         QCOMPARE(QApplication::activeWindow(), window);
         QCOMPARE(focused()->objectName(), QStringLiteral("edtDirectoryFind"));
         // The station the operator was on has gone: the same row, now another station.
-        f.session.directory.removeAt(3);
+        QCOMPARE(f.session.directory.takeAt(4).callsign, QStringLiteral("Q1ABC-L"));
         f.session.raiseStationListReceived();
-        QCOMPARE(window->matchCount(), 3);
-        QVERIFY(window->currentEntry());
+        QCOMPARE(window->matchCount(), 4);
+        QCOMPARE(window->currentEntry()->callsign, QStringLiteral("Q3ELM"));
+        // A list far shorter than the row the operator was on: the last station.
+        press(Qt::Key_Down);
+        f.session.directory = { sample().at(1) };
+        f.session.raiseStationListReceived();
+        QCOMPARE(window->matchCount(), 1);
+        QCOMPARE(window->currentEntry()->callsign, QStringLiteral("Q1ABC"));
         // The refresh button says the count.
         window->findChild<QPushButton*>("btnDirectoryRefresh")->click();
-        QCOMPARE(lastSpoken(f), QStringLiteral("3 matches"));
+        QCOMPARE(lastSpoken(f), QStringLiteral("1 match"));
     }
 
     void aDirectoryThatCannotBeReadIsSaid()

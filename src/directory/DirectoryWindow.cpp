@@ -298,7 +298,8 @@ void DirectoryWindow::refresh(bool spoken)
     }
 }
 
-// Keeps the station the operator was on when it still matches, else the same row (or the last one).
+// Keeps the station the operator was on when it still matches. Spoken is for the operator's own changes
+// (typing, the kind box), which say the count.
 void DirectoryWindow::applyFilter(bool spoken, const Place& kept)
 {
     const QString& keptCallsign = kept.callsign;
@@ -314,9 +315,9 @@ void DirectoryWindow::applyFilter(bool spoken, const Place& kept)
             }
         }
     }
-    const bool typed = spoken;
+    // Typing starts again from the first match; a new list keeps the row.
     if (row < 0)
-        row = typed ? 0 : std::min(keptRow, static_cast<int>(positions.size()) - 1);
+        row = spoken ? 0 : std::min(keptRow, static_cast<int>(positions.size()) - 1);
     m_model->setRows(&m_filter.entries(), positions);
     moveTo(row, false);
 

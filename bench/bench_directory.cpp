@@ -21,8 +21,8 @@ namespace {
 
 QList<Entry> makeDirectory(int count)
 {
-    static const char* const places[] { "Elm Falls", "Harbor Point", "Millbrook", "Cedar Grove", "Ashford",
-                                        "Copper Bay", "Maple Hill", "Dunmore", "Eastport", "Silver Lake" };
+    static const char* const places[] { "Elm Falls",  "Harbor Point", "Millbrook", "Cedar Grove", "Ashford",
+                                        "Copper Bay", "Maple Hill",   "Dunmore",   "Eastport",    "Silver Lake" };
     static const char* const names[] { "Jo", "Sam", "Ana", "Lee", "Kim", "Ola", "Raj", "Mia", "Tom", "Eva" };
     QList<Entry> entries;
     entries.reserve(count);
@@ -41,12 +41,12 @@ QList<Entry> makeDirectory(int count)
             entries.append({ call + "-R", place + " 147.060+ PL 100.0", "busy", 100000 + i, Kind::Repeater });
             break;
         case 2:
-            entries.append({ "*" + place.toUpper().remove(' ') + QString::number(i) + "*", place + " conference",
-                             "on", 100000 + i, Kind::Conference });
+            entries.append({ "*" + place.toUpper().remove(' ') + QString::number(i) + "*", place + " conference", "on",
+                             100000 + i, Kind::Conference });
             break;
         default:
-            entries.append({ call, QString::fromLatin1(names[i % 10]) + ", " + place, "on", 100000 + i,
-                             Kind::Station });
+            entries.append(
+                { call, QString::fromLatin1(names[i % 10]) + ", " + place, "on", 100000 + i, Kind::Station });
         }
     }
     return entries;
@@ -70,8 +70,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::max(10, atoi(argv[1])) : 10000;
     const QList<Entry> directory = makeDirectory(count);
-    const QByteArray line
-        = EchoLinkWire::encode(EchoLinkWire::reply(1, StationDirectory::toJson(directory)));
+    const QByteArray line = EchoLinkWire::encode(EchoLinkWire::reply(1, StationDirectory::toJson(directory)));
     std::printf("entries: %d (%lld bytes on the wire)\n", count, static_cast<long long>(line.size()));
 
     const QString typed = QStringLiteral("q1ab elm");

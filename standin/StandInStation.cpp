@@ -1,7 +1,6 @@
 #include "StandInStation.h"
 
 #include "DemoDirectory.h"
-
 #include "echolink/EchoLinkWire.h"
 
 #include <QJsonObject>

@@ -42,11 +42,8 @@ struct KindChoice
     std::optional<Kind> kind;
 };
 const KindChoice kindChoices[] {
-    { "All kinds", std::nullopt },
-    { "Stations", Kind::Station },
-    { "Links", Kind::Link },
-    { "Repeaters", Kind::Repeater },
-    { "Conferences", Kind::Conference },
+    { "All kinds", std::nullopt },   { "Stations", Kind::Station },       { "Links", Kind::Link },
+    { "Repeaters", Kind::Repeater }, { "Conferences", Kind::Conference },
 };
 
 QPushButton* button(const QString& text, const QString& name, const QString& description, QWidget* parent)

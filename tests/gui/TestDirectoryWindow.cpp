@@ -91,8 +91,7 @@ private slots:
         type("q1abd");
         QCOMPARE(window->matchCount(), 1);
         QCOMPARE(window->findChild<QLabel*>("lblDirectoryCount")->text(), QStringLiteral("1 match"));
-        const QString row = Phonetics::callSignSpeechText("Q1ABD", QString()).trimmed()
-            + ". Sam Reed, Elm Falls. busy";
+        const QString row = Phonetics::callSignSpeechText("Q1ABD", QString()).trimmed() + ". Sam Reed, Elm Falls. busy";
         QCOMPARE(f.voice.texts().mid(f.voice.texts().size() - 2), (QStringList { "1 match", row }));
         press(Qt::Key_Return);
         QCOMPARE(f.session.callsOf("Connect1"), QStringList { "Connect1(Q1ABD,true)" });
@@ -106,8 +105,8 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("counts");
         QTest::newRow("narrowing") << "q1a" << QStringList { "5 matches", "3 matches", "3 matches" };
-        QTest::newRow("to none") << "elm x" << QStringList { "4 matches", "4 matches", "4 matches", "4 matches",
-                                                            "No matches" };
+        QTest::newRow("to none") << "elm x"
+                                 << QStringList { "4 matches", "4 matches", "4 matches", "4 matches", "No matches" };
         // "4" is also the start of the word "442".
         QTest::newRow("node number") << "4512" << QStringList { "2 matches", "1 match", "1 match", "1 match" };
     }
@@ -139,8 +138,8 @@ private slots:
         QCOMPARE(window->matchCount(), 4);
         f.voice.spoken.clear();
         press(Qt::Key_Down);
-        const QString second = Phonetics::callSignSpeechText("Q1ABD", QString()).trimmed()
-            + ". Sam Reed, Elm Falls. busy";
+        const QString second
+            = Phonetics::callSignSpeechText("Q1ABD", QString()).trimmed() + ". Sam Reed, Elm Falls. busy";
         QCOMPARE(f.voice.texts(), QStringList { second });
         QCOMPARE(window->currentEntry()->callsign, QStringLiteral("Q1ABD"));
         press(Qt::Key_Up);
@@ -263,8 +262,9 @@ private slots:
         DirectoryWindow* window = open(f);
         QVERIFY(window);
         QCOMPARE(window->matchCount(), 0);
-        QCOMPARE(f.voice.texts(),
-                 QStringList { "Station directory. EchoLink is not running or its automation server is not available" });
+        QCOMPARE(
+            f.voice.texts(),
+            QStringList { "Station directory. EchoLink is not running or its automation server is not available" });
         QCOMPARE(window->findChild<QLabel*>("lblDirectoryCount")->text(),
                  QStringLiteral("EchoLink is not running or its automation server is not available"));
     }
@@ -278,10 +278,14 @@ private slots:
         DirectoryWindow* window = open(f);
         QVERIFY(window);
         const QList<QPair<QString, QString>> controls {
-            { "edtDirectoryFind", "Find station" }, { "cbDirectoryKind", "Kind" },
-            { "lvDirectory", "Stations" },          { "btnDirectoryConnect", "Connect" },
-            { "btnDirectoryRefresh", "Refresh" },   { "btnDirectoryClose", "Close" },
-            { "lblDirectoryCount", "Matches" },     { "spnDirectoryMemory", "Memory button" },
+            { "edtDirectoryFind", "Find station" },
+            { "cbDirectoryKind", "Kind" },
+            { "lvDirectory", "Stations" },
+            { "btnDirectoryConnect", "Connect" },
+            { "btnDirectoryRefresh", "Refresh" },
+            { "btnDirectoryClose", "Close" },
+            { "lblDirectoryCount", "Matches" },
+            { "spnDirectoryMemory", "Memory button" },
             { "btnDirectoryStore", "Store in memory" },
         };
         for (const auto& [objectName, name] : controls) {
@@ -300,7 +304,8 @@ private slots:
             QCOMPARE(accessible->text(QAccessible::Name), name);
         }
         for (const char* input : { "edtDirectoryFind", "cbDirectoryKind", "lvDirectory" }) {
-            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(input));
+            QAccessibleInterface* accessible
+                = QAccessible::queryAccessibleInterface(window->findChild<QWidget*>(input));
             QVERIFY2(!accessible->text(QAccessible::Description).isEmpty(), input);
         }
         QCOMPARE(QAccessible::queryAccessibleInterface(window)->text(QAccessible::Name),
@@ -317,9 +322,10 @@ private slots:
             order << focused()->objectName();
             press(Qt::Key_Tab);
         }
-        QCOMPARE(order, (QStringList { "edtDirectoryFind", "cbDirectoryKind", "lvDirectory", "btnDirectoryConnect",
-                                       "btnDirectoryRefresh", "spnDirectoryMemory", "btnDirectoryStore",
-                                       "btnDirectoryClose" }));
+        QCOMPARE(
+            order,
+            (QStringList { "edtDirectoryFind", "cbDirectoryKind", "lvDirectory", "btnDirectoryConnect",
+                           "btnDirectoryRefresh", "spnDirectoryMemory", "btnDirectoryStore", "btnDirectoryClose" }));
     }
 
     // A favourite: the chosen station goes into a memory button through the memory store, which confirms it.
@@ -338,8 +344,9 @@ private slots:
         press(Qt::Key_S, Qt::AltModifier); // a button's mnemonic clicks it a moment later, as a click shows
         QTRY_COMPARE(f.form->memories().caption(12), QStringLiteral("Q3ELM"));
         QCOMPARE(f.memory(12)->text(), QStringLiteral("Q3ELM"));
-        QCOMPARE(f.voice.texts(), (QStringList { Phonetics::callSignSpeechText("Q3ELM", f.form->roster().myCallsign()),
-                                                 MemoryButtons::storeConfirmation(12) }));
+        QCOMPARE(f.voice.texts(),
+                 (QStringList { Phonetics::callSignSpeechText("Q3ELM", f.form->roster().myCallsign()),
+                                MemoryButtons::storeConfirmation(12) }));
         QVERIFY(window->isVisible()); // more can be stored
         QVERIFY(f.session.callsOf("Connect1").isEmpty());
         // Nothing chosen, nothing stored.

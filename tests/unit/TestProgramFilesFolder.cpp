@@ -16,14 +16,17 @@ private slots:
         QTest::addColumn<QString>("environment");
         QTest::addColumn<QString>("expected"); // relative to the root, or absolute
 
-        QTest::newRow("build tree") << QStringList { "bin", "programfiles" } << "" << "programfiles";
+        QTest::newRow("build tree") << QStringList { "bin", "programfiles" } << ""
+                                    << "programfiles";
         QTest::newRow("installed under /usr") << QStringList { "usr/bin", "usr/lib/corvane" } << ""
                                               << "usr/lib/corvane";
         QTest::newRow("build tree wins over an installed copy")
-            << QStringList { "bin", "programfiles", "lib/corvane" } << "" << "programfiles";
+            << QStringList { "bin", "programfiles", "lib/corvane" } << ""
+            << "programfiles";
         QTest::newRow("PROGRAMFILES wins") << QStringList { "usr/bin", "usr/lib/corvane" } << "/opt/pf"
                                            << "/opt/pf";
-        QTest::newRow("neither: the build tree's place") << QStringList { "bin" } << "" << "programfiles";
+        QTest::newRow("neither: the build tree's place") << QStringList { "bin" } << ""
+                                                         << "programfiles";
     }
     void findsEchoLinkInEachLayout()
     {

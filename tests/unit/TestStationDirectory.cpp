@@ -27,8 +27,9 @@ QList<Entry> sample()
 
 QJsonObject entryObject(const QString& call, const QJsonValue& node = 1234, const QString& kind = "station")
 {
-    return { { "callsign", call }, { "description", "Elm Falls" }, { "status", "on" }, { "node", node },
-             { "kind", kind } };
+    return {
+        { "callsign", call }, { "description", "Elm Falls" }, { "status", "on" }, { "node", node }, { "kind", kind }
+    };
 }
 
 } // namespace
@@ -45,11 +46,10 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const std::optional<Kind> any;
 
-        QTest::newRow("empty: every entry") << "" << any
-                                            << QStringList { "Q1ABC", "Q1ABC-L", "Q2XY-R", "*LAKEVIEW*", "Q3ELM", "Q4ZZ" };
-        QTest::newRow("blanks only: every entry") << "  \t " << any
-                                                  << QStringList { "Q1ABC", "Q1ABC-L", "Q2XY-R", "*LAKEVIEW*", "Q3ELM",
-                                                                   "Q4ZZ" };
+        QTest::newRow("empty: every entry")
+            << "" << any << QStringList { "Q1ABC", "Q1ABC-L", "Q2XY-R", "*LAKEVIEW*", "Q3ELM", "Q4ZZ" };
+        QTest::newRow("blanks only: every entry")
+            << "  \t " << any << QStringList { "Q1ABC", "Q1ABC-L", "Q2XY-R", "*LAKEVIEW*", "Q3ELM", "Q4ZZ" };
         QTest::newRow("part of a callsign, any case") << "1ab" << any << QStringList { "Q1ABC", "Q1ABC-L" };
         QTest::newRow("suffix of a link") << "c-l" << any << QStringList { "Q1ABC-L" };
         QTest::newRow("inside a conference name") << "keview" << any << QStringList { "*LAKEVIEW*" };
@@ -125,11 +125,8 @@ private slots:
         QJsonObject noDescription = entryObject("Q1AB");
         noDescription.remove("description");
         QTest::newRow("no description") << QJsonValue(QJsonArray { noDescription });
-        QTest::newRow("callsign a number") << QJsonValue(QJsonArray { QJsonObject { { "callsign", 5 },
-                                                                                   { "description", "" },
-                                                                                   { "status", "on" },
-                                                                                   { "node", 1 },
-                                                                                   { "kind", "station" } } });
+        QTest::newRow("callsign a number") << QJsonValue(QJsonArray { QJsonObject {
+            { "callsign", 5 }, { "description", "" }, { "status", "on" }, { "node", 1 }, { "kind", "station" } } });
         QTest::newRow("node a text") << QJsonValue(QJsonArray { entryObject("Q1AB", "1234") });
         QTest::newRow("node negative") << QJsonValue(QJsonArray { entryObject("Q1AB", -1) });
         QTest::newRow("node a fraction") << QJsonValue(QJsonArray { entryObject("Q1AB", 12.5) });

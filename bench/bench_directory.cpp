@@ -104,7 +104,7 @@ int main(int argc, char** argv)
         DirectoryWindow window({ announcer, fetch, [](const QString&) {}, [] {}, [](int, const QString&) {} }, &parent);
         QElapsedTimer t;
         t.start();
-        window.open();
+        window.present();
         QCoreApplication::processEvents(); // shown and painted
         openMs.push_back(t.nsecsElapsed() / 1e6);
         QTest::qWait(10);

@@ -182,7 +182,7 @@ void TmainForm::openDirectory()
                 guarded([this] { m_directory->refresh(); });
         });
     }
-    m_directory->open();
+    m_directory->present();
 }
 
 void TmainForm::saveOptions()

@@ -270,7 +270,7 @@ DirectoryWindow::Place DirectoryWindow::place() const
     return { entry ? entry->callsign : QString(), std::max(0, m_table->currentIndex().row()) };
 }
 
-void DirectoryWindow::open()
+void DirectoryWindow::present()
 {
     m_find->clear();
     const Place kept = place();

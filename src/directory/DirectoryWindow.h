@@ -65,7 +65,7 @@ public:
     DirectoryWindow(const DirectoryWindowParts& parts, QWidget* parent = nullptr);
 
     // Fetches the list, shows the window with the focus in the find line and says how many stations it holds.
-    void open();
+    void present();
     // Fetches the list again, keeping the place; quiet unless the operator asked (spoken).
     void refresh(bool spoken = false);
 

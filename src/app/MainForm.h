@@ -33,6 +33,7 @@ class QSplitter;
 class QTextBrowser;
 
 class Announcer;
+class AccountDialog;
 class DirectoryWindow;
 class ChatJournal;
 class ChatPanes;
@@ -102,6 +103,8 @@ public:
     ConnectionControl& connections() { return *m_connections; }
     // The station directory; null until Ctrl+L first opens it.
     DirectoryWindow* directoryWindow() const { return m_directory; }
+    // The account set-up; null until Ctrl+O first opens it.
+    AccountDialog* accountDialog() const { return m_account; }
     ChatLine& chatLine() { return *m_chatLine; }
     ChatJournal& journal() { return *m_journal; }
     Panes& panes();
@@ -185,6 +188,7 @@ private:
     void disconnectAll() override;
     void reConnect() override;
     void openDirectory() override;
+    void openAccount() override;
     void saveOptions() override;
     bool shutdownPending() const override;
     void startShutDownCountDown() override;
@@ -289,6 +293,7 @@ private:
     std::unique_ptr<TransmitControl> m_transmit;
     std::unique_ptr<ConnectionControl> m_connections;
     DirectoryWindow* m_directory = nullptr; // a child window, made at its first use
+    AccountDialog* m_account = nullptr; // likewise
     std::unique_ptr<StationMonitor> m_stations;
     std::unique_ptr<SettingsController> m_settings;
     std::unique_ptr<StartUp> m_startUp;

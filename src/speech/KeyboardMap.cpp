@@ -65,6 +65,8 @@ void KeyboardMap::run(KeyAction action, Focus focus)
         return speakTime();
     case KeyAction::OpenDirectory:
         return m_parts.view.openDirectory();
+    case KeyAction::OpenAccount:
+        return m_parts.view.openAccount();
     }
 }
 

@@ -121,13 +121,6 @@ QString update(const QString& text, const Account& account)
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-bool namesStation(const QString& path)
-{
-    QString error;
-    const auto account = load(path, &error);
-    return account && !account->callsign.isEmpty() && !account->password.isEmpty();
-}
-
 std::optional<Account> load(const QString& path, QString* error)
 {
     QFile file(path);

@@ -30,9 +30,6 @@ Account read(const QString& text);
 // A value never breaks its line, whatever it holds.
 QString update(const QString& text, const Account& account);
 
-// Whether the file names a station to log in with (a callsign and a password).
-bool namesStation(const QString& path);
-
 // Reads the file; an absent file is an empty account. nullopt, with the reason, when it cannot be read.
 std::optional<Account> load(const QString& path, QString* error);
 // Writes the account into the file (made with its folder when absent), readable by the owner only, and

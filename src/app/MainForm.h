@@ -105,8 +105,6 @@ public:
     DirectoryWindow* directoryWindow() const { return m_directory; }
     // The account set-up; null until Ctrl+O first opens it.
     AccountDialog* accountDialog() const { return m_account; }
-    // At start: without an account in the node's file, says once how to set one up.
-    void offerAccountSetUp();
     ChatLine& chatLine() { return *m_chatLine; }
     ChatJournal& journal() { return *m_journal; }
     Panes& panes();

@@ -10,7 +10,6 @@
 #include "echolink/SessionLink.h"
 #include "echolink/StationRoster.h"
 #include "platform/Clock.h"
-#include "speech/Announcer.h"
 
 #include <QLineEdit>
 #include <QSlider>
@@ -185,12 +184,6 @@ void TmainForm::openDirectory()
         });
     }
     m_directory->present();
-}
-
-void TmainForm::offerAccountSetUp()
-{
-    if (!AccountFile::namesStation(AccountFile::defaultPath()))
-        m_announcer->SpeakToMeNow(QStringLiteral("No Echo Link account is set up. Control O sets one up."));
 }
 
 // The node's configuration file, where the node reads the account.

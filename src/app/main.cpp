@@ -36,7 +36,6 @@ int main(int argc, char* argv[])
     TmainForm mainForm(services);
     // A start-up that fails (EchoLink not answering) is reported in the window, which still shows.
     mainForm.guarded([&] { mainForm.startUp().FormCreate(); });
-    mainForm.offerAccountSetUp();
     mainForm.show();
     const int result = app.exec();
     // The settings store writes its copy once more at program end, as it always has.

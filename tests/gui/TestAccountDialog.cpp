@@ -118,24 +118,6 @@ private slots:
         QCOMPARE(dialog->findChild<QLineEdit*>("edtAccountName")->text(), QStringLiteral("Jo Smith"));
     }
 
-    // At start, only a missing account is mentioned: a callsign with its password is one.
-    void theStartOffersTheSetUpOnlyWithoutAnAccount()
-    {
-        const QString offer = QStringLiteral("No Echo Link account is set up. Control O sets one up.");
-        FormFixture f;
-        f.form->offerAccountSetUp();
-        QCOMPARE(f.voice.texts(), QStringList { offer });
-        QString error;
-        QVERIFY(AccountFile::save(path(), { "Q1ABC", "", "Jo", "", "" }, &error));
-        f.voice.spoken.clear();
-        f.form->offerAccountSetUp();
-        QCOMPARE(f.voice.texts(), QStringList { offer });
-        QVERIFY(AccountFile::save(path(), { "Q1ABC", "pw", "Jo", "", "" }, &error));
-        f.voice.spoken.clear();
-        f.form->offerAccountSetUp();
-        QVERIFY(f.voice.spoken.isEmpty());
-    }
-
     void escapeLeavesTheFileAlone()
     {
         FormFixture f;

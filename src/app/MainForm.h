@@ -33,7 +33,6 @@ class QSplitter;
 class QTextBrowser;
 
 class Announcer;
-class AccountDialog;
 class DirectoryWindow;
 class ChatJournal;
 class ChatPanes;
@@ -103,8 +102,6 @@ public:
     ConnectionControl& connections() { return *m_connections; }
     // The station directory; null until Ctrl+L first opens it.
     DirectoryWindow* directoryWindow() const { return m_directory; }
-    // The account set-up; null until Ctrl+O first opens it.
-    AccountDialog* accountDialog() const { return m_account; }
     ChatLine& chatLine() { return *m_chatLine; }
     ChatJournal& journal() { return *m_journal; }
     Panes& panes();
@@ -188,7 +185,6 @@ private:
     void disconnectAll() override;
     void reConnect() override;
     void openDirectory() override;
-    void openAccount() override;
     void saveOptions() override;
     bool shutdownPending() const override;
     void startShutDownCountDown() override;
@@ -293,7 +289,6 @@ private:
     std::unique_ptr<TransmitControl> m_transmit;
     std::unique_ptr<ConnectionControl> m_connections;
     DirectoryWindow* m_directory = nullptr; // a child window, made at its first use
-    AccountDialog* m_account = nullptr; // likewise
     std::unique_ptr<StationMonitor> m_stations;
     std::unique_ptr<SettingsController> m_settings;
     std::unique_ptr<StartUp> m_startUp;

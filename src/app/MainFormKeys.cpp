@@ -1,7 +1,6 @@
 // The window's side of the key map: the key preview, the edit lines' key presses and what the key map
 // asks of the other subsystems.
 #include "app/MainForm.h"
-#include "account/AccountDialog.h"
 #include "app/Settings.h"
 #include "chat/CommandDecoder.h"
 #include "chat/CommandTable.h"
@@ -184,19 +183,6 @@ void TmainForm::openDirectory()
         });
     }
     m_directory->present();
-}
-
-// The node's configuration file, where the node reads the account.
-void TmainForm::openAccount()
-{
-    if (!m_account) {
-        m_account = new AccountDialog(*m_announcer, AccountFile::defaultPath(), this);
-        connect(m_account, &QDialog::finished, this, [this] {
-            activateWindow();
-            focusChatLine();
-        });
-    }
-    m_account->present();
 }
 
 void TmainForm::saveOptions()

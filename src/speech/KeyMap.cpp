@@ -77,9 +77,8 @@ KeyOutcome keyDown(int qtKey, Qt::KeyboardModifiers modifiers, const KeyContext&
     case Qt::Key_T:
         return letterKey(qtKey, modifiers);
     case Qt::Key_L:
-    case Qt::Key_O:
         if (modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier))
-            return consume(qtKey == Qt::Key_L ? KeyAction::OpenDirectory : KeyAction::OpenAccount);
+            return consume(KeyAction::OpenDirectory);
         return {};
     case Qt::Key_Left:
     case Qt::Key_Right:

@@ -30,7 +30,6 @@ enum class KeyAction
     ReConnect, // Alt+R
     SpeakTime, // Alt+T: TimeIntro followed by the local time of day
     OpenDirectory, // Ctrl+L: the station directory
-    OpenAccount, // Ctrl+O: the EchoLink account set-up
 };
 
 // What the window knows at the moment of the key-down.
@@ -50,8 +49,7 @@ struct KeyOutcome
 };
 
 // qtKey is a Qt::Key; modifiers are the keyboard state at the moment of the call (Ctrl and Alt matter
-// only for D, R, T, L and O; Shift never matters). L and O are consumed only with Ctrl, so that they type
-// as ever. An auto-repeated key-down gives the same outcome again.
+// only for D, R, T and L; Shift never matters). L is consumed only with Ctrl, so that it types as ever. An auto-repeated key-down gives the same outcome again.
 KeyOutcome keyDown(int qtKey, Qt::KeyboardModifiers modifiers, const KeyContext& context);
 
 // The check box an option key moves the focus to and the sentence it says after the box's own

@@ -65,8 +65,6 @@ void KeyboardMap::run(KeyAction action, Focus focus)
         return speakTime();
     case KeyAction::OpenDirectory:
         return m_parts.view.openDirectory();
-    case KeyAction::OpenAccount:
-        return m_parts.view.openAccount();
     }
 }
 

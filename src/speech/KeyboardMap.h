@@ -43,8 +43,6 @@ public:
     virtual void reConnect() = 0;
     // The station directory (Ctrl+L).
     virtual void openDirectory() {}
-    // The EchoLink account set-up (Ctrl+O).
-    virtual void openAccount() {}
     // Settings and the timed power-off.
     virtual void saveOptions() = 0;
     virtual bool shutdownPending() const = 0;

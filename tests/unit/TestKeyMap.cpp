@@ -64,8 +64,6 @@ void TestKeyMap::everyRowOfTheMap_data()
     QTest::newRow("Ctrl+L directory") << int(Qt::Key_L) << ctrl << false << true << false << A::OpenDirectory << true;
     QTest::newRow("plain L types") << int(Qt::Key_L) << none << false << true << false << A::None << false;
     QTest::newRow("Alt+L") << int(Qt::Key_L) << alt << false << true << false << A::None << false;
-    QTest::newRow("Ctrl+O account") << int(Qt::Key_O) << ctrl << true << true << false << A::OpenAccount << true;
-    QTest::newRow("plain O types") << int(Qt::Key_O) << none << false << true << false << A::None << false;
     QTest::newRow("Ctrl+Alt+L (AltGr) types") << int(Qt::Key_L) << (ctrl | alt) << false << true << false << A::None
                                               << false;
     QTest::newRow("Alt+R") << int(Qt::Key_R) << alt << false << true << false << A::ReConnect << true;

@@ -8,6 +8,7 @@
 #include "chat/ChatLogViewer.h"
 #include "chat/ChatPanes.h"
 #include "chat/CommandDecoder.h"
+#include "directory/DirectoryWindow.h"
 #include "echolink/ConnectionControl.h"
 #include "echolink/SessionLink.h"
 #include "echolink/StationRoster.h"
@@ -505,14 +506,17 @@ void TmainForm::bringToFront()
 {
     if (isMinimized())
         showNormal();
-    raise();
-    activateWindow();
+    raiseWindow();
 }
 
+// An open station directory stays in front with the focus: the station list arrives again and again
+// while the operator works in it.
 void TmainForm::raiseWindow()
 {
     raise();
-    activateWindow();
+    QWidget* front = m_directory && m_directory->isVisible() ? static_cast<QWidget*>(m_directory) : this;
+    front->raise();
+    front->activateWindow();
 }
 
 void TmainForm::clearTalker()

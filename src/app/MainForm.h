@@ -36,6 +36,7 @@ class QTextBrowser;
 
 class AccountDialog;
 class Announcer;
+class DirectoryWindow;
 class ChatJournal;
 class ChatPanes;
 class Panes;
@@ -102,6 +103,8 @@ public:
     SettingsController& settings() { return *m_settings; }
     const StationRoster& roster() const { return *m_roster; }
     ConnectionControl& connections() { return *m_connections; }
+    // The station directory; null until Ctrl+L first opens it.
+    DirectoryWindow* directoryWindow() const { return m_directory; }
     ChatLine& chatLine() { return *m_chatLine; }
     ChatJournal& journal() { return *m_journal; }
     Panes& panes();
@@ -193,6 +196,7 @@ private:
     void setChatPaneTextColor(quint32 bgr) override;
     void disconnectAll() override;
     void reConnect() override;
+    void openDirectory() override;
     void saveOptions() override;
     void openAccountSetup() override; // MainFormAccount.cpp
     bool shutdownPending() const override;
@@ -301,6 +305,7 @@ private:
     std::unique_ptr<ChatLine> m_chatLine;
     std::unique_ptr<TransmitControl> m_transmit;
     std::unique_ptr<ConnectionControl> m_connections;
+    DirectoryWindow* m_directory = nullptr; // a child window, made at its first use
     std::unique_ptr<StationMonitor> m_stations;
     std::unique_ptr<SettingsController> m_settings;
     std::unique_ptr<StartUp> m_startUp;

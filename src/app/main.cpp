@@ -24,6 +24,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     // Only the application name: a display name would be appended to the window title by the desktop.
     QApplication::setApplicationName(QStringLiteral("Corvane"));
+    // The desktop matches the window to the installed desktop entry (its icon and name) by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));
 
     DesktopPlatform platform;
     SocketSession session;

@@ -65,6 +65,8 @@ void KeyboardMap::run(KeyAction action, Focus focus)
         return m_parts.view.reConnect();
     case KeyAction::SpeakTime:
         return speakTime();
+    case KeyAction::OpenDirectory:
+        return m_parts.view.openDirectory();
     }
 }
 

@@ -41,6 +41,8 @@ public:
     // Connections.
     virtual void disconnectAll() = 0;
     virtual void reConnect() = 0;
+    // The station directory (Ctrl+L).
+    virtual void openDirectory() {}
     // Settings and the timed power-off.
     virtual void saveOptions() = 0;
     // The EchoLink account and audio set-up (Ctrl+O).

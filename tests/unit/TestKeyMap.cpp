@@ -61,6 +61,11 @@ void TestKeyMap::everyRowOfTheMap_data()
     QTest::newRow("Ctrl+D") << int(Qt::Key_D) << ctrl << true << true << false << A::DisconnectAll << true;
     QTest::newRow("plain D") << int(Qt::Key_D) << none << true << true << false << A::None << true;
     QTest::newRow("Alt+D") << int(Qt::Key_D) << alt << true << true << false << A::None << true;
+    QTest::newRow("Ctrl+L directory") << int(Qt::Key_L) << ctrl << false << true << false << A::OpenDirectory << true;
+    QTest::newRow("plain L types") << int(Qt::Key_L) << none << false << true << false << A::None << false;
+    QTest::newRow("Alt+L") << int(Qt::Key_L) << alt << false << true << false << A::None << false;
+    QTest::newRow("Ctrl+Alt+L (AltGr) types") << int(Qt::Key_L) << (ctrl | alt) << false << true << false << A::None
+                                              << false;
     QTest::newRow("Alt+R") << int(Qt::Key_R) << alt << false << true << false << A::ReConnect << true;
     QTest::newRow("Ctrl+R does nothing") << int(Qt::Key_R) << ctrl << false << true << false << A::None << true;
     QTest::newRow("plain R") << int(Qt::Key_R) << none << false << true << false << A::None << true;

@@ -265,6 +265,8 @@ void TmainForm::describeForScreenReaders()
             widget->setAccessibleName(control.accessibleName);
         widget->setAccessibleDescription(control.description);
     }
+    ScreenReader::readAsVolume(TrackBarVolume);
+    ScreenReader::readAsTimeLeft(TxTimeFill, TransmitControl::TickMs);
 }
 
 void TmainForm::setTabOrder()

@@ -6,11 +6,77 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
+#include <QSlider>
 #include <QTextDocumentFragment>
+#include <algorithm>
 
 namespace {
 
 constexpr char FixedNameProperty[] = "corvaneFixedAccessibleName";
+constexpr char VolumeProperty[] = "corvaneReadAsVolume";
+constexpr char TimeLeftProperty[] = "corvaneReadAsTimeLeftMsPerStep";
+
+class VolumeAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit VolumeAccessible(QSlider* slider)
+        : QAccessibleWidget(slider, QAccessible::Slider)
+    {
+    }
+
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    QVariant currentValue() const override { return -slider()->value(); }
+    void setCurrentValue(const QVariant& value) override { slider()->setValue(-value.toInt()); }
+    QVariant maximumValue() const override { return -slider()->minimum(); }
+    QVariant minimumValue() const override { return -slider()->maximum(); }
+    QVariant minimumStepSize() const override { return slider()->singleStep(); }
+
+private:
+    QSlider* slider() const { return static_cast<QSlider*>(widget()); }
+};
+
+// No value interface: the bridge then sends no value changes, and the text is read when asked for.
+class TimeLeftAccessible : public QAccessibleWidget
+{
+public:
+    explicit TimeLeftAccessible(QProgressBar* bar)
+        : QAccessibleWidget(bar, QAccessible::StaticText)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        const auto* bar = static_cast<const QProgressBar*>(widget());
+        return ScreenReader::timeLeftText(bar->value(), bar->property(TimeLeftProperty).toInt());
+    }
+};
+
+QAccessibleInterface* volumeAndTimeFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("QSlider") && object->property(VolumeProperty).isValid())
+        return new VolumeAccessible(static_cast<QSlider*>(object));
+    if (className == QLatin1String("QProgressBar") && object->property(TimeLeftProperty).isValid())
+        return new TimeLeftAccessible(static_cast<QProgressBar*>(object));
+    return nullptr;
+}
+
+void installVolumeAndTimeFactory()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(volumeAndTimeFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 class TextLabelAccessible : public QAccessibleWidget
 {
@@ -80,6 +146,24 @@ QString spokenName(const QLabel* label)
     const QString name = label->property(FixedNameProperty).toString();
     const QString text = plainText(label);
     return text.isEmpty() ? name : name + QStringLiteral(": ") + text;
+}
+
+void readAsVolume(QSlider* slider)
+{
+    installVolumeAndTimeFactory();
+    slider->setProperty(VolumeProperty, true);
+}
+
+void readAsTimeLeft(QProgressBar* bar, int msPerStep)
+{
+    installVolumeAndTimeFactory();
+    bar->setProperty(TimeLeftProperty, msPerStep);
+}
+
+QString timeLeftText(int steps, int msPerStep)
+{
+    const qint64 seconds = static_cast<qint64>(std::max(steps, 0)) * msPerStep / 1000;
+    return QStringLiteral("Transmit time: %1 seconds left").arg(seconds);
 }
 
 } // namespace ScreenReader

@@ -15,9 +15,11 @@ class QueuedVoice : public Voice
 public:
     // Throws VoiceError when the engine cannot be opened.
     explicit QueuedVoice(std::unique_ptr<SpeechEngine> engine,
-                         std::chrono::milliseconds blockingBound = SpeechQueue::defaultBlockingBound);
+                         std::chrono::milliseconds blockingBound = SpeechQueue::defaultBlockingBound,
+                         std::chrono::milliseconds gatherWindow = SpeechQueue::defaultGatherWindow);
 
     void speak(const QString& text, int flags) override;
+    void speakAs(SpeechKind kind, const QString& text, int flags) override;
     void setFailureHandler(FailureHandler handler) override;
 
 private:

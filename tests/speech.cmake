@@ -14,3 +14,6 @@ corvane_add_test(NAME TestKeyNames SOURCES unit/TestKeyNames.cpp LIBS corvane_sp
 corvane_add_test(NAME TestKeyMap SOURCES unit/TestKeyMap.cpp LIBS corvane_speech)
 corvane_add_test(NAME TestColorSchemes SOURCES unit/TestColorSchemes.cpp LIBS corvane_speech)
 corvane_add_test(NAME TestClocks SOURCES unit/TestClocks.cpp LIBS corvane_speech)
+# Corvane and a second client (playing the screen reader) on a real speech-dispatcher that the test starts
+# with its own socket, configuration and a stand-in output module whose log is the evidence.
+corvane_add_test(NAME TestSharedSpeech SOURCES gui/TestSharedSpeech.cpp LIBS corvane_app GUI TIMEOUT 300)

@@ -127,9 +127,11 @@ bool SpeechdEngine::answers(std::chrono::milliseconds bound)
     }
 }
 
-int SpeechdEngine::priorityOf(SpeechKind kind)
+int SpeechdEngine::priorityOf(SpeechKind kind, bool screenReaderRunning)
 {
-    return kind == SpeechKind::Echo ? SPD_NOTIFICATION : SPD_MESSAGE;
+    if (kind != SpeechKind::Echo)
+        return SPD_MESSAGE;
+    return screenReaderRunning ? SPD_NOTIFICATION : SPD_TEXT;
 }
 
 void SpeechdEngine::open()
@@ -219,7 +221,7 @@ void SpeechdEngine::speak(const SpeechRequest& request, const CutOff&)
         return;
     Channel& channel = channelFor(request);
     setVolume(channel, request.volume ? serviceVolume(*request.volume) : channel.configuredVolume);
-    const int messageId = spd_say(channel.connection, static_cast<SPDPriority>(priorityOf(request.kind)),
+    const int messageId = spd_say(channel.connection, static_cast<SPDPriority>(priorityOf(request.kind, m_screenReaderRunning)),
                                   request.text.toUtf8().constData());
     if (messageId < 0) {
         // The service went away; the next request connects again.

@@ -16,13 +16,16 @@
 // rate and output module the user chose there are left as they are. speak() returns once a message is
 // accepted; a blocking request then waits for the end or cancel event of its own message.
 //
-// Priorities, as measured against the service with a second client speaking at its usual priority
-// (message): "important" starts at once but cuts the other client mid-word and drops our own message
-// in progress for good; "message" waits its turn and is never dropped; "text" and "notification" are
-// cut as soon as another message arrives, and "notification" is also dropped when it arrives while
-// anything is being said (a newer one of ours cuts an older one). So station events go at "message"
-// (heard in full, never lost, never cutting the screen reader), answers to keys at "message" too, and
-// echo at "notification" (given up whenever the screen reader speaks, so nothing is said twice).
+// Priorities, as measured against the service with a second client speaking at a screen reader's usual
+// priority (message): "important" starts at once but cuts the other client mid-word and drops our own
+// message in progress for good; "message" waits its turn and is never dropped; "text" waits behind a
+// message already speaking but is cut as soon as another message arrives; "notification" is dropped
+// when it arrives while anything is being said, and cut when anything arrives. A newer text or
+// notification of ours cuts an older one, so echo is gathered per key (see SpeechQueue).
+// So station events and answers go at "message" (heard in full, never lost, never cutting the screen
+// reader). Echo goes at "notification" while a screen reader runs: given up whenever it speaks, so
+// nothing is said twice. Without one it goes at "text": it waits for our own events instead of being
+// lost behind a chat being read, and still gives way to anything new.
 //
 // Events and echo use separate connections, because a cancel acts on a whole connection: a purge
 // cancels the echo connections only. Within each, a second connection speaks all punctuation, so the
@@ -59,7 +62,9 @@ public:
     static bool isSilent(const SpeechRequest& request);
 
     // The service's priority for a kind of speech.
-    static int priorityOf(SpeechKind kind);
+    static int priorityOf(SpeechKind kind, bool screenReaderRunning);
+    // Set before the engine is opened.
+    void setScreenReaderRunning(bool running) { m_screenReaderRunning = running; }
 
     // Called on the connection's reader thread for the events of our messages.
     void onMessageEvent(int clientId, std::size_t messageId, bool finished);
@@ -84,4 +89,5 @@ private:
     std::size_t m_lastSent = 0;
     std::size_t m_highestFinished = 0;
     bool m_stalled = false;
+    bool m_screenReaderRunning = false;
 };

@@ -10,9 +10,11 @@
 
 namespace {
 
-std::unique_ptr<Voice> speechdVoice()
+std::unique_ptr<Voice> speechdVoice(bool screenReaderRunning)
 {
-    return std::make_unique<QueuedVoice>(std::make_unique<SpeechdEngine>());
+    auto engine = std::make_unique<SpeechdEngine>();
+    engine->setScreenReaderRunning(screenReaderRunning);
+    return std::make_unique<QueuedVoice>(std::move(engine));
 }
 
 std::unique_ptr<Voice> espeakVoice()
@@ -31,11 +33,12 @@ template<typename Make> std::unique_ptr<Voice> voiceOrReason(Make make)
 }
 
 // A voice without sound keeps asking the speech service, so speech comes back once it answers.
-std::unique_ptr<Voice> retryingSpeechd(std::unique_ptr<Voice> standIn)
+std::unique_ptr<Voice> retryingSpeechd(std::unique_ptr<Voice> standIn, bool screenReaderRunning)
 {
     constexpr std::chrono::milliseconds probeBound { 2000 };
     return std::make_unique<ReconnectingVoice>(
-        std::move(standIn), [] { return SpeechdEngine::answers(probeBound); }, speechdVoice);
+        std::move(standIn), [] { return SpeechdEngine::answers(probeBound); },
+        [screenReaderRunning] { return speechdVoice(screenReaderRunning); });
 }
 
 QString noOwnVoice(const QString& reason)
@@ -49,14 +52,15 @@ QString noOwnVoice(const QString& reason)
 std::unique_ptr<Voice> speechdOrEspeak(bool screenReaderRunning)
 {
     try {
-        return speechdVoice();
+        return speechdVoice(screenReaderRunning);
     } catch (const VoiceError& error) {
         if (screenReaderRunning)
-            return retryingSpeechd(std::make_unique<NoVoice>(noOwnVoice(error.message()), NoVoice::Reports::Once));
+            return retryingSpeechd(std::make_unique<NoVoice>(noOwnVoice(error.message()), NoVoice::Reports::Once),
+                                   true);
         try {
             return espeakVoice();
         } catch (const VoiceError& espeakError) {
-            return retryingSpeechd(std::make_unique<NoVoice>(espeakError.message()));
+            return retryingSpeechd(std::make_unique<NoVoice>(espeakError.message()), false);
         }
     }
 }
@@ -74,9 +78,9 @@ std::unique_ptr<Voice> createDefaultVoice(bool screenReaderRunning)
         return std::make_unique<NoVoice>();
     if (forced == u"speechd") {
         try {
-            return speechdVoice();
+            return speechdVoice(screenReaderRunning);
         } catch (const VoiceError& error) {
-            return retryingSpeechd(std::make_unique<NoVoice>(error.message()));
+            return retryingSpeechd(std::make_unique<NoVoice>(error.message()), screenReaderRunning);
         }
     }
     if (forced == u"espeak")

@@ -23,3 +23,5 @@ corvane_add_test(NAME TestChatLogFailure SOURCES gui/TestChatLogFailure.cpp LIBS
 # The key preview and the function-key map through the real widgets.
 corvane_add_test(NAME TestKeyPreview SOURCES gui/TestKeyPreview.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
 corvane_add_test(NAME TestKeyboardMap SOURCES gui/TestKeyboardMap.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)
+# Beside a screen reader: echo left to it, station events still spoken, the volume bar and transmit time as read.
+corvane_add_test(NAME TestScreenReaderSharing SOURCES gui/TestScreenReaderSharing.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

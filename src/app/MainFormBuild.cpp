@@ -145,6 +145,7 @@ void TmainForm::buildCentre(QWidget* central, QVBoxLayout* layout)
     bTxRx = makeButton(central, QStringLiteral("bTxRx"));
     TrackBarVolume = new QSlider(Qt::Vertical, central);
     TrackBarVolume->setObjectName(QStringLiteral("TrackBarVolume"));
+    ScreenReader::readAsVolume(TrackBarVolume); // before anything asks how it is read
     TrackBarVolume->setRange(-100, 0);
     TrackBarVolume->setValue(-80);
     TrackBarVolume->setSingleStep(10);
@@ -220,6 +221,7 @@ void TmainForm::buildBottomRow(QWidget* central, QVBoxLayout* layout)
     Button1 = makeButton(central, QStringLiteral("Button1"));
     btnChatClear = makeButton(central, QStringLiteral("btnChatClear"));
     TxTimeFill = makeControl<QProgressBar>(central, "TxTimeFill");
+    ScreenReader::readAsTimeLeft(TxTimeFill, TransmitControl::TickMs);
     TxTimeFill->setRange(0, 100);
     TxTimeFill->setValue(0);
     SpeechEnableCheckBox = makeCheckBox(central, "SpeechEnableCheckBox", true);
@@ -265,8 +267,6 @@ void TmainForm::describeForScreenReaders()
             widget->setAccessibleName(control.accessibleName);
         widget->setAccessibleDescription(control.description);
     }
-    ScreenReader::readAsVolume(TrackBarVolume);
-    ScreenReader::readAsTimeLeft(TxTimeFill, TransmitControl::TickMs);
 }
 
 void TmainForm::setTabOrder()

@@ -23,8 +23,8 @@ namespace {
 
 constexpr int SpeechWaitMs = 30000;
 // About four seconds at the module's pace: long enough for keys, Tabs and events to arrive meanwhile.
-const QString ReaderSentence = QStringLiteral(
-    "screen reader describing the window title and the list of controls of the main window");
+const QString ReaderSentence
+    = QStringLiteral("screen reader describing the window title and the list of controls of the main window");
 
 struct SharedSpeech
 {
@@ -126,7 +126,8 @@ private slots:
         QTest::keyClick(s.chatLine(), Qt::Key_Backspace);
         QTest::keyClick(s.chatLine(), Qt::Key_Backspace);
         s.typeIntoChatLine(QStringLiteral("p"));
-        QTRY_COMPARE_WITH_TIMEOUT(s.server.ended(QStringLiteral("weather over the lake is fine today")), 1, SpeechWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(s.server.ended(QStringLiteral("weather over the lake is fine today")), 1,
+                                  SpeechWaitMs);
         QCOMPARE(s.server.begun(QStringLiteral("weather over the lake")), 1);
         QCOMPARE(s.reader.waitForOutcome(reader, SpeechWaitMs), std::optional<int>(702));
     }

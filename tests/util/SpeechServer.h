@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -11,7 +12,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QThread>
 #include <csignal>
 #include <sys/types.h>
@@ -65,8 +65,9 @@ public:
         QProcess::execute(QStringLiteral("speech-dispatcher"),
                           { QStringLiteral("-d"), QStringLiteral("-C"), path(QStringLiteral("conf")),
                             QStringLiteral("-c"), QStringLiteral("unix_socket"), QStringLiteral("-S"), socketPath(),
-                            QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-P"), path(QStringLiteral("pid")),
-                            QStringLiteral("-L"), path(QStringLiteral("log")), QStringLiteral("-m"), moduleDir() });
+                            QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-P"),
+                            path(QStringLiteral("pid")), QStringLiteral("-L"), path(QStringLiteral("log")),
+                            QStringLiteral("-m"), moduleDir() });
         QElapsedTimer waited;
         waited.start();
         while (!(QFileInfo::exists(socketPath()) && QFileInfo::exists(path(QStringLiteral("pid"))))

@@ -7,6 +7,7 @@ corvane_add_test(NAME TestSpeechdEngine SOURCES unit/TestSpeechdEngine.cpp LIBS 
 corvane_add_test(NAME TestQueuedVoice SOURCES unit/TestQueuedVoice.cpp mock/FakeSpeechEngine.h LIBS corvane_speech)
 corvane_add_test(NAME TestTranscriptVoice SOURCES unit/TestTranscriptVoice.cpp LIBS corvane_speech)
 corvane_add_test(NAME TestVoiceFactory SOURCES unit/TestVoiceFactory.cpp LIBS corvane_speech)
+corvane_add_test(NAME TestReconnectingVoice SOURCES unit/TestReconnectingVoice.cpp mock/FakeVoice.h LIBS corvane_speech)
 corvane_add_test(NAME TestWarningTone SOURCES unit/TestWarningTone.cpp LIBS corvane_warning_tone)
 # The keyboard and display rules: key echo names, Backspace feedback, the function-key map, the colour
 # schemes and the clocks. Plain functions; no window, no voice.

@@ -37,9 +37,6 @@ bool desktopFlag(const QDBusConnection& session, std::chrono::milliseconds bound
 
 QString accessibilityBusAddress(const QDBusConnection& session, std::chrono::milliseconds bound)
 {
-    const QString fromEnvironment = qEnvironmentVariable("AT_SPI_BUS_ADDRESS");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
     const QDBusMessage call
         = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
                                          QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"));
@@ -108,14 +105,16 @@ bool running(std::chrono::milliseconds bound)
         return true;
     if (forced == u"no" || forced == u"0")
         return false;
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") && qEnvironmentVariableIsEmpty("AT_SPI_BUS_ADDRESS"))
-        return false;
-    const QDBusConnection session = QDBusConnection::sessionBus();
-    const bool flag = session.isConnected() && desktopFlag(session, bound);
-    if (flag)
-        return true;
-    const QString address
-        = session.isConnected() ? accessibilityBusAddress(session, bound) : qEnvironmentVariable("AT_SPI_BUS_ADDRESS");
+    QString address = qEnvironmentVariable("AT_SPI_BUS_ADDRESS");
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        const QDBusConnection session = QDBusConnection::sessionBus();
+        if (session.isConnected()) {
+            if (desktopFlag(session, bound))
+                return true;
+            if (address.isEmpty())
+                address = accessibilityBusAddress(session, bound);
+        }
+    }
     if (address.isEmpty())
         return false;
     return screenReaderIn(registeredListeners(address, bound), false);

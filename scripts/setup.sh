@@ -8,6 +8,7 @@ shift || true
 
 packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
           libspeechd-dev libespeak-ng-dev speech-dispatcher speech-dispatcher-espeak-ng espeak-ng-data
+          speech-dispatcher-audio-plugins dbus-daemon at-spi2-core
           xvfb xauth procps fonts-dejavu-core
           libecholib-dev libasynccore-dev libasynccpp-dev libasyncaudio-dev libsigc++-2.0-dev libgsm1-dev)
 missing=()

@@ -25,7 +25,7 @@ private slots:
     void initTestCase()
     {
         if (!SpeechServer::available())
-            QSKIP("speech-dispatcher with its generic module is not installed");
+            QSKIP("speech-dispatcher with its generic module and ALSA output is not installed");
     }
 
     // The operator types (and deletes) while the screen reader talks and a chat arrives: the chat is heard

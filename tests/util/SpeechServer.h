@@ -31,10 +31,18 @@ public:
         QString text;
     };
 
+    // The service, its generic module and its ALSA output (played into ALSA's "null" device).
     static bool available()
     {
-        return !QStandardPaths::findExecutable(QStringLiteral("speech-dispatcher")).isEmpty()
-            && QFileInfo::exists(moduleDir() + QStringLiteral("/sd_generic"));
+        if (QStandardPaths::findExecutable(QStringLiteral("speech-dispatcher")).isEmpty()
+            || !QFileInfo::exists(moduleDir() + QStringLiteral("/sd_generic")))
+            return false;
+        const QDir lib(QStringLiteral("/usr/lib"));
+        for (const QString& arch : lib.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (QFileInfo::exists(lib.filePath(arch + QStringLiteral("/speech-dispatcher/spd_alsa.so"))))
+                return true;
+        }
+        return QFileInfo::exists(QStringLiteral("/usr/lib/speech-dispatcher/spd_alsa.so"));
     }
 
     SpeechServer()

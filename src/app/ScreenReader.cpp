@@ -42,8 +42,10 @@ private:
     QSlider* slider() const { return static_cast<QSlider*>(widget()); }
 };
 
-// No value interface: the bridge then sends no value changes, and the text is read when asked for.
-class TimeLeftAccessible : public QAccessibleWidget
+// Read as text, never as a progress bar (which a screen reader announces at every change). Its value is
+// the seconds left: the bar's changes then reach the accessibility bus as changes of a value, which a
+// screen reader says only of the control that has the focus, and this one never takes it.
+class TimeLeftAccessible : public QAccessibleWidget, public QAccessibleValueInterface
 {
 public:
     explicit TimeLeftAccessible(QProgressBar* bar)
@@ -51,12 +53,32 @@ public:
     {
     }
 
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
     QString text(QAccessible::Text t) const override
     {
         if (t != QAccessible::Name)
             return QAccessibleWidget::text(t);
-        const auto* bar = static_cast<const QProgressBar*>(widget());
-        return ScreenReader::timeLeftText(bar->value(), bar->property(TimeLeftProperty).toInt());
+        return ScreenReader::timeLeftText(bar()->value(), msPerStep());
+    }
+
+    QVariant currentValue() const override { return seconds(bar()->value()); }
+    void setCurrentValue(const QVariant&) override { } // the time runs by itself
+    QVariant maximumValue() const override { return seconds(bar()->maximum()); }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return seconds(1); }
+
+private:
+    const QProgressBar* bar() const { return static_cast<const QProgressBar*>(widget()); }
+    int msPerStep() const { return bar()->property(TimeLeftProperty).toInt(); }
+    int seconds(int steps) const
+    {
+        return static_cast<int>(static_cast<qint64>(std::max(steps, 0)) * msPerStep() / 1000);
     }
 };
 

@@ -25,8 +25,9 @@ QString spokenName(const QLabel* label);
 // The volume bar runs from -100 at the top to 0 (up is louder); a screen reader is given the volume that
 // Corvane itself says, 0 to 100, and may set it in the same terms.
 void readAsVolume(QSlider* slider);
-// The transmit time bar is read as text, "Transmit time: NN seconds left", never as a progress bar: a
-// screen reader announces a progress bar's every change aloud, taking the speech from the station.
+// The transmit time bar is read as text, "Transmit time: NN seconds left" (its value the seconds left),
+// never as a progress bar: a screen reader announces a progress bar's every change aloud, taking the
+// speech from the station.
 void readAsTimeLeft(QProgressBar* bar, int msPerStep);
 QString timeLeftText(int steps, int msPerStep);
 

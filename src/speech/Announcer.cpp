@@ -53,8 +53,11 @@ void Announcer::speak(const QString& text, int flags, SpeechKind kind)
 {
     if (text.isEmpty() || !m_enabled || !m_voice)
         return;
-    if (kind == SpeechKind::Echo && m_echoLeftToScreenReader)
+    if (kind == SpeechKind::Echo && m_echoLeftToScreenReader) {
+        // The screen reader speaks for this key or focus; what we still had to say would hold it up.
+        m_voice->cancelEcho();
         return;
+    }
     try {
         m_voice->speakAs(kind, text, flags);
     } catch (const std::exception& e) {

@@ -23,6 +23,11 @@ void QueuedVoice::speakAs(SpeechKind kind, const QString& text, int flags)
     m_queue.submit(request);
 }
 
+void QueuedVoice::cancelEcho()
+{
+    m_queue.purgeEcho();
+}
+
 // The handler is read when the failure arrives on the home thread, not when it happened, so one cleared
 // in the meantime (its owner gone) is never called.
 void QueuedVoice::setFailureHandler(FailureHandler handler)

@@ -21,6 +21,7 @@ public:
     void speak(const QString& text, int flags) override;
     void speakAs(SpeechKind kind, const QString& text, int flags) override;
     void setFailureHandler(FailureHandler handler) override;
+    void cancelEcho() override;
 
 private:
     // Receives the failures posted from the worker; declared before the queue, so that the worker has

@@ -33,6 +33,11 @@ void ReconnectingVoice::speakAs(SpeechKind kind, const QString& text, int flags)
     current().speakAs(kind, text, flags);
 }
 
+void ReconnectingVoice::cancelEcho()
+{
+    (m_real ? *m_real : *m_standIn).cancelEcho();
+}
+
 void ReconnectingVoice::setFailureHandler(FailureHandler handler)
 {
     m_failureHandler = handler;

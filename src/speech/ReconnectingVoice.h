@@ -35,6 +35,7 @@ public:
     void speak(const QString& text, int flags) override;
     void speakAs(SpeechKind kind, const QString& text, int flags) override;
     void setFailureHandler(FailureHandler handler) override;
+    void cancelEcho() override;
 
     // Whether the real voice has taken over.
     bool reconnected() const { return m_real != nullptr; }

@@ -71,6 +71,19 @@ void SpeechQueue::submit(const SpeechRequest& request)
         throw VoiceError(*earlierFailure);
 }
 
+void SpeechQueue::purgeEcho()
+{
+    auto ticket = std::make_shared<Ticket>();
+    ticket->request.purge = true;
+    ticket->request.kind = SpeechKind::Echo;
+    ticket->submitted = std::chrono::steady_clock::now();
+    ticket->deadline = ticket->submitted;
+    std::lock_guard lock(m_mutex);
+    dropQueuedAndCurrent(false);
+    m_queued.push_back(ticket);
+    m_workerWake.notify_all();
+}
+
 void SpeechQueue::setFailureListener(FailureListener listener)
 {
     std::lock_guard lock(m_mutex);
@@ -225,7 +238,7 @@ void SpeechQueue::process(Ticket& ticket)
 {
     if (ticket.request.purge)
         m_engine->purge();
-    if (ticket.cutOff)
+    if (ticket.cutOff || ticket.request.text.isEmpty())
         return;
     m_engine->speak(ticket.request, ticket.cutOff);
     if (!ticket.request.async && !ticket.cutOff)

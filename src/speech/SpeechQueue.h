@@ -51,6 +51,9 @@ public:
 
     void setFailureListener(FailureListener listener);
 
+    // A purge with nothing to say: answers and echo queued or speaking are dropped.
+    void purgeEcho();
+
 private:
     struct Ticket
     {

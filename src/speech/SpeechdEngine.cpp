@@ -221,8 +221,9 @@ void SpeechdEngine::speak(const SpeechRequest& request, const CutOff&)
         return;
     Channel& channel = channelFor(request);
     setVolume(channel, request.volume ? serviceVolume(*request.volume) : channel.configuredVolume);
-    const int messageId = spd_say(channel.connection, static_cast<SPDPriority>(priorityOf(request.kind, m_screenReaderRunning)),
-                                  request.text.toUtf8().constData());
+    const int messageId
+        = spd_say(channel.connection, static_cast<SPDPriority>(priorityOf(request.kind, m_screenReaderRunning)),
+                  request.text.toUtf8().constData());
     if (messageId < 0) {
         // The service went away; the next request connects again.
         disconnect(channel);

@@ -52,6 +52,9 @@ public:
         speak(text, flags);
     }
     virtual void setFailureHandler(FailureHandler handler) { (void)handler; }
+    // Drops the answers and echo not yet said, as a purge does, and says nothing: the operator moved on
+    // and another program (the screen reader) speaks for this key.
+    virtual void cancelEcho() { }
 };
 
 // Picks the backend: CORVANE_SPEECH_TRANSCRIPT wins, then CORVANE_VOICE=speechd|espeak|none,

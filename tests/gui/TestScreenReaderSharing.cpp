@@ -80,6 +80,19 @@ private slots:
         QCOMPARE(notesInChatPane(f), screenReader ? 1 : 0);
     }
 
+    // The operator moving on cuts Corvane's answer short, so the screen reader is not held up behind it.
+    void theNextKeyCutsAnAnswerWhenTheScreenReaderSpeaksForIt()
+    {
+        FormFixture f(true);
+        ready(f);
+        QTest::keyClick(chatLine(f), Qt::Key_F1);
+        QCOMPARE(textsOf(f, SpeechKind::Answer).size(), 8);
+        QCOMPARE(f.voice.echoCancels, 0);
+        f.widget(QStringLiteral("TrackBarVolume"))->setFocus(Qt::TabFocusReason);
+        QCOMPARE(f.voice.echoCancels, 1);
+        QCOMPARE(textsOf(f, SpeechKind::Echo), QStringList());
+    }
+
     // F6, F7 and F8 give Corvane its own echo back for the session, beside the screen reader's.
     void aSpeechOptionKeyTakesTheEchoBack_data()
     {

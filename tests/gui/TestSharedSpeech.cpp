@@ -85,6 +85,25 @@ private slots:
         QCOMPARE(s.server.begun(QStringLiteral("Away Tick")), 0);
     }
 
+    // Beside a screen reader, with its echo left to it: F1's long help gives way at the next Tab, so the
+    // screen reader's description is not held up behind the rest of it.
+    void theNextTabCutsTheHelpShortForTheScreenReader()
+    {
+        SharedSpeech s(true, false);
+        s.quiet();
+        s.chatLine()->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(s.chatLine(), Qt::Key_F1);
+        QTRY_VERIFY_WITH_TIMEOUT(s.server.begun(QStringLiteral("setup Echo Link first")) == 1, SpeechWaitMs);
+        s.widget("TrackBarVolume")->setFocus(Qt::TabFocusReason);
+        QTest::qWait(30);
+        s.reader.cancel();
+        const int reader = s.reader.say(QStringLiteral("Speech volume slider"));
+        QVERIFY(s.reader.waitFor(reader, 701, 3000)); // at once, not after the eight sentences
+        QCOMPARE(s.reader.waitForOutcome(reader, SpeechWaitMs), std::optional<int>(702));
+        s.quiet();
+        QCOMPARE(s.server.begun(QStringLiteral("Shutdown computer")), 0);
+    }
+
     // The deleted character's echo does not wait for speech: the key returns while the screen reader is
     // still speaking, and the keys after it are handled at once.
     void backspaceReturnsToTheEventLoopAtOnce_data() { modes(); }

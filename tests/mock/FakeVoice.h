@@ -28,6 +28,8 @@ public:
         spoken.append({ text, flags, kind });
     }
     void setFailureHandler(FailureHandler handler) override { failureHandler = std::move(handler); }
+    void cancelEcho() override { ++echoCancels; }
+    int echoCancels = 0;
     // A request that fails after speak() returned, as a background voice reports it.
     void failInBackground(const QString& message)
     {

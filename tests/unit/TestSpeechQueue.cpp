@@ -23,6 +23,7 @@ private slots:
     void purgeCutsOffCurrentAndDropsQueued();
     void purgeNeverCutsOrDropsAStationEvent();
     void echoNeverHoldsTheCaller();
+    void cancellingEchoSaysNothingAndSparesEvents();
     void echoMadeBackToBackReachesTheEngineAsOneText();
     void anEventEndsTheGatheringOfEcho();
     void joinedTextsKeepAPause_data();
@@ -124,6 +125,23 @@ void TestSpeechQueue::purgeNeverCutsOrDropsAStationEvent()
     QVERIFY(m_log->waitForEnded(3));
     QCOMPARE(m_log->finished, QStringList({ "chat being read", "arriving callsign", "Delete" }));
     QVERIFY(m_log->cutOff.isEmpty());
+}
+
+// The screen reader speaks for the key: our answers give way, the station's chat stays.
+void TestSpeechQueue::cancellingEchoSaysNothingAndSparesEvents()
+{
+    m_log->holdUtterances = true;
+    auto queue = std::make_unique<SpeechQueue>(std::make_unique<FakeSpeechEngine>(m_log), 5s, 0ms);
+    queue->submit(async("help sentence one", false, SpeechKind::Answer));
+    QVERIFY(m_log->waitForStarted(1));
+    queue->submit(async("help sentence two", false, SpeechKind::Answer));
+    queue->submit(async("chat from the station"));
+    queue->purgeEcho();
+    m_log->release();
+    QVERIFY(m_log->waitForEnded(2));
+    QCOMPARE(m_log->cutOff, QStringList({ "help sentence one" }));
+    QCOMPARE(m_log->finished, QStringList({ "chat from the station" }));
+    QCOMPARE(m_log->purges, 1);
 }
 
 // Backspace's deleted character is made "blocking"; as echo it must not hold the window.

@@ -141,7 +141,13 @@ void TestSpeechQueue::cancellingEchoSaysNothingAndSparesEvents()
     QVERIFY(m_log->waitForEnded(2));
     QCOMPARE(m_log->cutOff, QStringList({ "help sentence one" }));
     QCOMPARE(m_log->finished, QStringList({ "chat from the station" }));
-    QCOMPARE(m_log->purges, 1);
+    // The service's own echo is cancelled once the chat ahead of the purge has been handed over.
+    QTRY_COMPARE(
+        [this] {
+            std::lock_guard lock(m_log->mutex);
+            return m_log->purges;
+        }(),
+        1);
 }
 
 // Backspace's deleted character is made "blocking"; as echo it must not hold the window.

@@ -70,12 +70,16 @@ public:
                     "GenericLanguage \"en\" \"en\" \"utf-8\"\n"
                     "AddVoice \"en\" \"MALE1\" \"steady\"\n"
                     "DefaultVoice \"steady\"\n");
-        QProcess::execute(QStringLiteral("speech-dispatcher"),
-                          { QStringLiteral("-d"), QStringLiteral("-C"), path(QStringLiteral("conf")),
-                            QStringLiteral("-c"), QStringLiteral("unix_socket"), QStringLiteral("-S"), socketPath(),
-                            QStringLiteral("-t"), QStringLiteral("0"), QStringLiteral("-P"),
-                            path(QStringLiteral("pid")), QStringLiteral("-L"), path(QStringLiteral("log")),
-                            QStringLiteral("-m"), moduleDir() });
+        // Its own log is in the folder; what it writes to the terminal would only clutter the test's output.
+        QProcess start;
+        start.setStandardOutputFile(QProcess::nullDevice());
+        start.setStandardErrorFile(QProcess::nullDevice());
+        start.start(QStringLiteral("speech-dispatcher"),
+                    { QStringLiteral("-d"), QStringLiteral("-C"), path(QStringLiteral("conf")), QStringLiteral("-c"),
+                      QStringLiteral("unix_socket"), QStringLiteral("-S"), socketPath(), QStringLiteral("-t"),
+                      QStringLiteral("0"), QStringLiteral("-P"), path(QStringLiteral("pid")), QStringLiteral("-L"),
+                      path(QStringLiteral("log")), QStringLiteral("-m"), moduleDir() });
+        start.waitForFinished(10000);
         QElapsedTimer waited;
         waited.start();
         while (!(QFileInfo::exists(socketPath()) && QFileInfo::exists(path(QStringLiteral("pid"))))

@@ -80,21 +80,24 @@ public:
                       QStringLiteral("0"), QStringLiteral("-P"), path(QStringLiteral("pid")), QStringLiteral("-L"),
                       path(QStringLiteral("log")), QStringLiteral("-m"), moduleDir() });
         start.waitForFinished(10000);
+        // The daemon writes its pid file after creating it: wait for the number, which is how it is ended.
         QElapsedTimer waited;
         waited.start();
-        while (!(QFileInfo::exists(socketPath()) && QFileInfo::exists(path(QStringLiteral("pid"))))
-               && waited.elapsed() < 10000)
+        while ((m_pid = readPid()) <= 0 || !QFileInfo::exists(socketPath())) {
+            if (waited.elapsed() > 10000)
+                break;
             QThread::msleep(20);
-        QFile pid(path(QStringLiteral("pid")));
-        if (pid.open(QIODevice::ReadOnly))
-            m_pid = pid.readAll().trimmed().toLongLong();
+        }
     }
 
     ~SpeechServer()
     {
-        // Only the server this fixture started, by its own pid.
-        if (m_pid > 0)
-            ::kill(static_cast<pid_t>(m_pid), SIGTERM);
+        // Only the server this fixture started, by its own pid, read again: the daemon may rewrite the
+        // file as it detaches from the process that started it.
+        const qint64 written = readPid();
+        const qint64 pid = written > 0 ? written : m_pid;
+        if (pid > 0)
+            ::kill(static_cast<pid_t>(pid), SIGTERM);
     }
 
     bool running() const { return m_pid > 0 && QFileInfo::exists(socketPath()); }
@@ -138,6 +141,11 @@ public:
     void clearLog() const { QFile::remove(spokenLogPath()); }
 
 private:
+    qint64 readPid() const
+    {
+        QFile file(path(QStringLiteral("pid")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
+    }
     static QString moduleDir() { return QStringLiteral("/usr/lib/speech-dispatcher-modules"); }
     QString path(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
     void write(const QString& name, const QByteArray& text) const

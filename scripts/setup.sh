@@ -8,7 +8,7 @@ shift || true
 
 packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev qtkeychain-qt6-dev libgl-dev
           libspeechd-dev libespeak-ng-dev speech-dispatcher speech-dispatcher-espeak-ng espeak-ng-data
-          xvfb xauth xdotool procps fonts-dejavu-core dbus-daemon gnome-keyring
+          xvfb xauth xdotool procps fonts-dejavu-core dbus-daemon gnome-keyring at-spi2-core speech-dispatcher-audio-plugins
           dpkg-dev file desktop-file-utils appstream
           libgsm1-dev
           libecholib-dev libasynccore-dev libasynccpp-dev libasyncaudio-dev libsigc++-2.0-dev svxlink-server)

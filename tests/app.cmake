@@ -48,3 +48,5 @@ if(TARGET fake-echolink-directory)
     set_property(TEST TestAccountDialog APPEND PROPERTY ENVIRONMENT
                  "CORVANE_FAKE_DIRECTORY=$<TARGET_FILE:fake-echolink-directory>")
 endif()
+# Beside a screen reader: echo left to it, station events still spoken, the volume bar and transmit time as read.
+corvane_add_test(SUITE window NAME TestScreenReaderSharing SOURCES gui/TestScreenReaderSharing.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

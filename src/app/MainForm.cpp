@@ -24,7 +24,6 @@
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QSplitter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -34,6 +33,7 @@
 #include <QShowEvent>
 #include <QSlider>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTextBrowser>
 
 namespace {
@@ -77,6 +77,15 @@ TmainForm::TmainForm(const MainFormServices& services, QWidget* parent)
     wireSession();
     wireKeys();
     resize(1024, 736);
+    leaveEchoToScreenReader();
+}
+
+// Said once, in the chat pane: the operator hears it from the screen reader, which reads the pane.
+void TmainForm::leaveEchoToScreenReader()
+{
+    m_announcer->leaveEchoToScreenReader(m_services.screenReaderRunning);
+    if (m_services.screenReaderRunning)
+        m_panes->AppendChatLine(QString::fromUtf8(ScreenReaderNote));
 }
 
 TmainForm::~TmainForm()
@@ -195,7 +204,8 @@ void TmainForm::wireDisplayAndFocus()
     DisplaySettings& display = *m_display;
     connect(btnUpDown, &QSpinBox::valueChanged, this,
             [this, &display](int position) { guarded([&] { display.btnUpDownClick(position); }); });
-    connect(&display.clockTimer(), &Timer::timeout, this, [this, &display] { guarded([&] { display.refreshClocks(); }); });
+    connect(&display.clockTimer(), &Timer::timeout, this,
+            [this, &display] { guarded([&] { display.refreshClocks(); }); });
     display.refreshClocks();
     QRZLinkLabel->installEventFilter(this);
     redtStation->viewport()->installEventFilter(this);
@@ -416,8 +426,7 @@ void TmainForm::showConnectionInfo(const QString& info)
 void TmainForm::showLookUpPath(const QString& path)
 {
     m_lookUpAddress = QStringLiteral("https://callbook.example.net") + path;
-    ScreenReader::showText(QRZLinkLabel,
-                           QStringLiteral("<a href=\"%1\">%1</a>").arg(m_lookUpAddress.toHtmlEscaped()));
+    ScreenReader::showText(QRZLinkLabel, QStringLiteral("<a href=\"%1\">%1</a>").arg(m_lookUpAddress.toHtmlEscaped()));
 }
 
 void TmainForm::setWindowColor(quint32 bgr)
@@ -640,8 +649,8 @@ void TmainForm::setControlColor(const QString& objectName, ColorSchemes::ColorRo
         return;
     // Labels and check boxes paint with the window roles, edit lines and panes with the text roles.
     const bool font = role == ColorSchemes::ColorRole::Font;
-    const QPalette::ColorRole roles[2] = { font ? QPalette::Text : QPalette::Base,
-                                           font ? QPalette::WindowText : QPalette::Window };
+    const QPalette::ColorRole roles[2]
+        = { font ? QPalette::Text : QPalette::Base, font ? QPalette::WindowText : QPalette::Window };
     QPalette palette = widget->palette();
     for (QPalette::ColorRole r : roles)
         palette.setColor(r, toColor(bgr));
@@ -654,8 +663,9 @@ void TmainForm::showClock(ClockFace face, const QString& date, const QString& ti
 {
     QLabel* clock = face == ClockFace::Universal ? ClockUniversalTime : ClockLocalTime;
     // The date small over the time, so that both fit the clock's 78 pixels.
-    ScreenReader::showText(clock, QStringLiteral("<div style=\"font-size:14px\">%1</div><div>%2</div>")
-                                      .arg(date.toHtmlEscaped(), time.toHtmlEscaped()));
+    ScreenReader::showText(clock,
+                           QStringLiteral("<div style=\"font-size:14px\">%1</div><div>%2</div>")
+                               .arg(date.toHtmlEscaped(), time.toHtmlEscaped()));
 }
 
 QString TmainForm::lookUpAddress() const

@@ -64,6 +64,8 @@ struct MainFormServices
     PowerControl* power = nullptr;
     // Runs a modal dialog; a test replaces it so that nothing blocks. Empty: QDialog::exec().
     std::function<void(QDialog&)> runDialog;
+    // A screen reader was found at start: focus announcements and key echo are left to it.
+    bool screenReaderRunning = false;
 };
 
 // The one window. It builds the controls of the control table, owns one controller per subsystem and
@@ -88,6 +90,11 @@ class TmainForm : public QMainWindow,
 public:
     explicit TmainForm(const MainFormServices& services, QWidget* parent = nullptr);
     ~TmainForm() override;
+
+    // The chat pane's note when a screen reader was found at start.
+    static constexpr const char* ScreenReaderNote
+        = "A screen reader is running: Corvane leaves focus and key echo to it. F6, F7 or F8 switches Corvane's "
+          "own echo back on.";
 
     // Runs a handler inside the one exception guard: an error goes to ApplicationEvents1Exception and the
     // program carries on.
@@ -234,6 +241,7 @@ private:
     void buildBottomRow(QWidget* central, QVBoxLayout* layout);
     void buildStatusBar();
     void describeForScreenReaders();
+    void leaveEchoToScreenReader();
     void setTabOrder();
     void buildControllers();
     void bindSettings();

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/PowerControl.h"
+#include "platform/ScreenReaderPresence.h"
 #include "speech/Voice.h"
 
 #include <QApplication>
@@ -29,10 +30,12 @@ int main(int argc, char* argv[])
 
     DesktopPlatform platform;
     SocketSession session;
-    std::unique_ptr<Voice> voice = createDefaultVoice();
+    const bool screenReader = ScreenReaderPresence::running();
+    std::unique_ptr<Voice> voice = createDefaultVoice(screenReader);
     // CORVANE_POWER_OFF_LOG replaces the real power-off with a line in that file.
     std::unique_ptr<PowerControl> power = createPowerControl();
-    MainFormServices services { &session, voice.get(), &SystemClock::instance(), &platform, power.get(), {} };
+    MainFormServices services { &session, voice.get(), &SystemClock::instance(), &platform, power.get(),
+                                {},       screenReader };
 
     TmainForm mainForm(services);
     // A start-up that fails (EchoLink not answering) is reported in the window, which still shows.

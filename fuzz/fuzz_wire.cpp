@@ -1,6 +1,7 @@
 // One protocol line as either side receives it, read as an event and as the reply to every operation,
 // and the text escapes of the test hooks.
 #include "echolink/EchoLinkWire.h"
+#include "echolink/StationDirectory.h"
 
 #include <QString>
 #include <cstdint>
@@ -27,6 +28,20 @@ void readAsClient(const QJsonObject& message)
             std::abort();
         if (reply && reply->id < 1)
             std::abort();
+    }
+    // A station list the client accepts reads whole, each entry one bounded line of plain text.
+    const auto list = EchoLinkWire::readReply(message, EchoLinkWire::Operation::StationList, &error);
+    if (list && list->ok) {
+        const auto entries = StationDirectory::fromJson(list->value, &error);
+        if (!entries)
+            std::abort();
+        for (const StationDirectory::Entry& entry : *entries) {
+            if (entry.callsign.size() > StationDirectory::MaxCallsignChars
+                || entry.description.size() > StationDirectory::MaxTextChars
+                || entry.status.size() > StationDirectory::MaxTextChars || entry.node < 0
+                || entry.node > StationDirectory::MaxNode || entry.description.contains(QLatin1Char('\n')))
+                std::abort();
+        }
     }
 }
 

@@ -6,9 +6,10 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$here/build"}
 shift || true
 
-packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev
+packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-multimedia-dev qtkeychain-qt6-dev libgl-dev
           libspeechd-dev libespeak-ng-dev speech-dispatcher speech-dispatcher-espeak-ng espeak-ng-data
-          xvfb xauth xdotool procps fonts-dejavu-core
+          xvfb xauth xdotool procps fonts-dejavu-core dbus-daemon gnome-keyring at-spi2-core speech-dispatcher-audio-plugins
+          dpkg-dev file desktop-file-utils appstream
           libgsm1-dev
           libecholib-dev libasynccore-dev libasynccpp-dev libasyncaudio-dev libsigc++-2.0-dev svxlink-server)
 # (the EchoLink library and its event loop build only the interop tests' peer station; svxlink-server is

@@ -1,6 +1,7 @@
 #include "NodeHandoff.h"
 
-#include "NodeConfig.h"
+#include "account/AccountFile.h"
+#include "account/AccountPassword.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -61,7 +62,11 @@ std::optional<int> runNodeIfConfigured(int argc, char** argv)
     if (qEnvironmentVariable("ECHOLINK_STANDIN_ONLY") == QLatin1String("1"))
         return std::nullopt;
     const QString node = QCoreApplication::applicationDirPath() + QStringLiteral("/corvane-echolinkd");
-    if (!QFileInfo(node).isExecutable() || !NodeConfigFile::namesStation(NodeConfigFile::defaultPath()))
+    if (!QFileInfo(node).isExecutable())
+        return std::nullopt;
+    // The password may be in the desktop's secret store rather than in the file.
+    AccountPassword::DesktopSecretStore secrets;
+    if (!AccountPassword::namesStation(secrets, AccountFile::defaultPath()))
         return std::nullopt;
     const int code = runChild(QFile::encodeName(node), argc, argv);
     if (code < 0)

@@ -1,5 +1,6 @@
 #include "StandInStation.h"
 
+#include "DemoDirectory.h"
 #include "echolink/EchoLinkWire.h"
 
 #include <QJsonObject>
@@ -139,6 +140,7 @@ void StandInStation::handleCall(int client, qint64 id, const QString& op, const 
         { Operation::Transmitting, &StandInStation::readTransmitting },
         { Operation::SystemConfigCallsign, &StandInStation::readCallsign },
         { Operation::AlarmLogText, &StandInStation::readAlarmLog },
+        { Operation::StationList, &StandInStation::readStationList },
     };
     // A client that calls operations is a session: from now on it hears every event.
     sessions_.insert(client);
@@ -358,6 +360,12 @@ void StandInStation::readCallsign(const Call& call)
 void StandInStation::readAlarmLog(const Call& call)
 {
     answer(call, alarmLog_);
+}
+
+void StandInStation::readStationList(const Call& call)
+{
+    static const QJsonArray directory = StationDirectory::toJson(demoDirectory());
+    answer(call, directory);
 }
 
 void StandInStation::stationConnects(const Station& station)

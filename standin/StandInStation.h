@@ -95,6 +95,7 @@ private:
     void readTransmitting(const Call& call);
     void readCallsign(const Call& call);
     void readAlarmLog(const Call& call);
+    void readStationList(const Call& call);
 
     void stationConnects(const Station& station);
     void stationLeaves(const QString& call);

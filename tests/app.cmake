@@ -34,3 +34,19 @@ add_test(NAME TestScreenEndToEnd
 set_tests_properties(TestScreenEndToEnd PROPERTIES
     ENVIRONMENT "CORVANE_PROGRAM=$<TARGET_FILE:corvane>;CORVANE_STANDIN=$<TARGET_FILE:EchoLink.exe>"
     SKIP_RETURN_CODE 77 TIMEOUT 120)
+# The EchoLink account set-up: its file and password store alone, and the dialog through its widgets, with
+# its check against the fake directory on an ephemeral loopback port.
+corvane_add_test(SUITE units NAME TestAccountFile SOURCES unit/TestAccountFile.cpp LIBS corvane_account Qt6::DBus)
+if(TARGET corvane_node_units)
+    target_link_libraries(corvane_tests_units PRIVATE corvane_node_units)
+    target_compile_definitions(corvane_tests_units PRIVATE CORVANE_HAVE_NODE_CONFIG)
+endif()
+corvane_add_test(SUITE window NAME TestAccountDialog SOURCES gui/TestAccountDialog.cpp
+                 LIBS ${CORVANE_FORM_TEST_LIBS} corvane_account_ui GUI)
+if(TARGET fake-echolink-directory)
+    add_dependencies(corvane_tests_window fake-echolink-directory)
+    set_property(TEST TestAccountDialog APPEND PROPERTY ENVIRONMENT
+                 "CORVANE_FAKE_DIRECTORY=$<TARGET_FILE:fake-echolink-directory>")
+endif()
+# Beside a screen reader: echo left to it, station events still spoken, the volume bar and transmit time as read.
+corvane_add_test(SUITE window NAME TestScreenReaderSharing SOURCES gui/TestScreenReaderSharing.cpp LIBS ${CORVANE_FORM_TEST_LIBS} GUI)

@@ -12,3 +12,7 @@ if(TARGET corvane_echolink_directory AND TARGET fake-echolink-directory)
         CORVANE_FAKE_DIRECTORY_PROGRAM="$<TARGET_FILE:fake-echolink-directory>")
     add_dependencies(TestDirectoryClient fake-echolink-directory)
 endif()
+
+# The station directory: its list on the wire, the filter, and the window through real key events.
+corvane_add_test(SUITE units NAME TestStationDirectory SOURCES unit/TestStationDirectory.cpp LIBS corvane_wire)
+corvane_add_test(SUITE window NAME TestDirectoryWindow SOURCES gui/TestDirectoryWindow.cpp LIBS corvane_app GUI)

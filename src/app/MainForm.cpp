@@ -8,6 +8,7 @@
 #include "chat/ChatLogViewer.h"
 #include "chat/ChatPanes.h"
 #include "chat/CommandDecoder.h"
+#include "directory/DirectoryWindow.h"
 #include "echolink/ConnectionControl.h"
 #include "echolink/SessionLink.h"
 #include "echolink/StationRoster.h"
@@ -76,6 +77,15 @@ TmainForm::TmainForm(const MainFormServices& services, QWidget* parent)
     wireSession();
     wireKeys();
     resize(1024, 736);
+    leaveEchoToScreenReader();
+}
+
+// Said once, in the chat pane: the operator hears it from the screen reader, which reads the pane.
+void TmainForm::leaveEchoToScreenReader()
+{
+    m_announcer->leaveEchoToScreenReader(m_services.screenReaderRunning);
+    if (m_services.screenReaderRunning)
+        m_panes->AppendChatLine(QString::fromUtf8(ScreenReaderNote));
 }
 
 TmainForm::~TmainForm()
@@ -503,14 +513,17 @@ void TmainForm::bringToFront()
 {
     if (isMinimized())
         showNormal();
-    raise();
-    activateWindow();
+    raiseWindow();
 }
 
+// An open station directory stays in front with the focus: the station list arrives again and again
+// while the operator works in it.
 void TmainForm::raiseWindow()
 {
     raise();
-    activateWindow();
+    QWidget* front = m_directory && m_directory->isVisible() ? static_cast<QWidget*>(m_directory) : this;
+    front->raise();
+    front->activateWindow();
 }
 
 void TmainForm::clearTalker()

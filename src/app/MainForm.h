@@ -1,5 +1,6 @@
 #pragma once
 
+#include "account/AccountPassword.h"
 #include "app/KeyPreview.h"
 #include "app/Lifecycle.h"
 #include "app/ShutDown.h"
@@ -16,6 +17,7 @@
 #include "speech/OptionBoxes.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <exception>
 #include <functional>
@@ -33,7 +35,9 @@ class QSpinBox;
 class QSplitter;
 class QTextBrowser;
 
+class AccountDialog;
 class Announcer;
+class DirectoryWindow;
 class ChatJournal;
 class ChatPanes;
 class Panes;
@@ -61,6 +65,8 @@ struct MainFormServices
     PowerControl* power = nullptr;
     // Runs a modal dialog; a test replaces it so that nothing blocks. Empty: QDialog::exec().
     std::function<void(QDialog&)> runDialog;
+    // A screen reader was found at start: focus announcements and key echo are left to it.
+    bool screenReaderRunning = false;
 };
 
 // The one window. It builds the controls of the control table, owns one controller per subsystem and
@@ -86,6 +92,11 @@ public:
     explicit TmainForm(const MainFormServices& services, QWidget* parent = nullptr);
     ~TmainForm() override;
 
+    // The chat pane's note when a screen reader was found at start.
+    static constexpr const char* ScreenReaderNote
+        = "A screen reader is running: Corvane leaves focus and key echo to it. F6, F7 or F8 switches Corvane's "
+          "own echo back on.";
+
     // Runs a handler inside the one exception guard: an error goes to ApplicationEvents1Exception and the
     // program carries on.
     void guarded(const std::function<void()>& handler);
@@ -100,6 +111,8 @@ public:
     SettingsController& settings() { return *m_settings; }
     const StationRoster& roster() const { return *m_roster; }
     ConnectionControl& connections() { return *m_connections; }
+    // The station directory; null until Ctrl+L first opens it.
+    DirectoryWindow* directoryWindow() const { return m_directory; }
     ChatLine& chatLine() { return *m_chatLine; }
     ChatJournal& journal() { return *m_journal; }
     Panes& panes();
@@ -115,6 +128,9 @@ public:
     KeyboardMap& keys() { return *m_keys; }
     ShutDown& shutDown() { return *m_shutDown; }
     Lifecycle& lifecycle() { return *m_lifecycle; }
+    // The EchoLink account set-up (Ctrl+O): null while not open. Offered (spoken) at start without an account.
+    AccountDialog* accountDialog() const;
+    void offerAccountSetup();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -176,6 +192,8 @@ private:
     QString absentLineText() const override;
     quint32 chatPaneTextColor() const override;
     void setChatPaneTextColor(quint32 bgr) override;
+    void openDirectory() override;
+    void openAccountSetup() override; // MainFormAccount.cpp
     // KeyPreviewTarget (MainFormKeys.cpp)
     bool keyPreviewOn() const override { return m_keyPreview; }
     bool previewKeyDown(QWidget* receiver, int qtKey, Qt::KeyboardModifiers modifiers) override;
@@ -202,6 +220,7 @@ private:
     void buildBottomRow(QWidget* central, QVBoxLayout* layout);
     void buildStatusBar();
     void describeForScreenReaders();
+    void leaveEchoToScreenReader();
     void setTabOrder();
     void buildControllers();
     void bindSettings();
@@ -267,6 +286,9 @@ private:
     std::unique_ptr<ChatJournal> m_journal;
     std::unique_ptr<MemoryPanel> m_memories;
     std::unique_ptr<AwayReply> m_away;
+    QPointer<AccountDialog> m_accountDialog;
+    std::unique_ptr<AccountPassword::SecretStore> m_accountSecrets;
+    DirectoryWindow* m_directory = nullptr; // a child window, made at its first use
     std::unique_ptr<TransmitControl> m_transmit;
     std::unique_ptr<StationMonitor> m_stations;
     std::unique_ptr<SettingsController> m_settings;

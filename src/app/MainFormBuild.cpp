@@ -166,6 +166,7 @@ void TmainForm::buildCentre(QWidget* central, QVBoxLayout* layout)
     bTxRx = makeButton(central, QStringLiteral("bTxRx"));
     TrackBarVolume = new QSlider(Qt::Vertical, central);
     TrackBarVolume->setObjectName(QStringLiteral("TrackBarVolume"));
+    ScreenReader::readAsVolume(TrackBarVolume); // before anything asks how it is read
     TrackBarVolume->setRange(-100, 0);
     TrackBarVolume->setValue(-80);
     TrackBarVolume->setSingleStep(10);
@@ -240,6 +241,7 @@ void TmainForm::buildBottomRow(QWidget* central, QVBoxLayout* layout)
     Button1 = makeButton(central, QStringLiteral("Button1"));
     btnChatClear = makeButton(central, QStringLiteral("btnChatClear"));
     TxTimeFill = makeControl<QProgressBar>(central, "TxTimeFill");
+    ScreenReader::readAsTimeLeft(TxTimeFill, TransmitControl::TickMs);
     TxTimeFill->setRange(0, 100);
     TxTimeFill->setValue(0);
     // The bar keeps its place while hidden, so that its coming and going never changes the window's width.

@@ -3,7 +3,10 @@
 #include "app/MainForm.h"
 #include "app/Settings.h"
 #include "chat/CommandDecoder.h"
+#include "chat/CommandTable.h"
+#include "directory/DirectoryWindow.h"
 #include "echolink/ConnectionControl.h"
+#include "echolink/SessionLink.h"
 #include "echolink/StationRoster.h"
 #include "platform/Clock.h"
 
@@ -109,4 +112,30 @@ void TmainForm::setChatPaneTextColor(quint32 bgr)
     QPalette palette = redtChat->palette();
     palette.setColor(QPalette::Text, toColor(bgr));
     redtChat->setPalette(palette);
+}
+
+// Made at its first use; it follows EchoLink's station list while it is shown.
+void TmainForm::openDirectory()
+{
+    if (!m_directory) {
+        m_directory = new DirectoryWindow(
+            DirectoryWindowParts {
+                *m_announcer,
+                [this] { return m_session->StationList(); },
+                [this](const QString& call) { guarded([&] { m_connections->DoConnect(call); }); },
+                [this] {
+                    activateWindow();
+                    focusChatLine();
+                },
+                [this](int button, const QString& call) {
+                    guarded([&] { m_memories->StoreCallButton(button, MemoryButtons::sanitizedCaption(call)); });
+                },
+            },
+            this);
+        connect(m_session.get(), &EchoLinkSession::OnStationListReceived, m_directory, [this] {
+            if (m_directory->isVisible())
+                guarded([this] { m_directory->refresh(); });
+        });
+    }
+    m_directory->present();
 }

@@ -6,11 +6,99 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
+#include <QSlider>
 #include <QTextDocumentFragment>
+#include <algorithm>
 
 namespace {
 
 constexpr char FixedNameProperty[] = "corvaneFixedAccessibleName";
+constexpr char VolumeProperty[] = "corvaneReadAsVolume";
+constexpr char TimeLeftProperty[] = "corvaneReadAsTimeLeftMsPerStep";
+
+class VolumeAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit VolumeAccessible(QSlider* slider)
+        : QAccessibleWidget(slider, QAccessible::Slider)
+    {
+    }
+
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    QVariant currentValue() const override { return -slider()->value(); }
+    void setCurrentValue(const QVariant& value) override { slider()->setValue(-value.toInt()); }
+    QVariant maximumValue() const override { return -slider()->minimum(); }
+    QVariant minimumValue() const override { return -slider()->maximum(); }
+    QVariant minimumStepSize() const override { return slider()->singleStep(); }
+
+private:
+    QSlider* slider() const { return static_cast<QSlider*>(widget()); }
+};
+
+// Read as text, never as a progress bar (which a screen reader announces at every change). Its value is
+// the seconds left: the bar's changes then reach the accessibility bus as changes of a value, which a
+// screen reader says only of the control that has the focus, and this one never takes it.
+class TimeLeftAccessible : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit TimeLeftAccessible(QProgressBar* bar)
+        : QAccessibleWidget(bar, QAccessible::StaticText)
+    {
+    }
+
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        return ScreenReader::timeLeftText(bar()->value(), msPerStep());
+    }
+
+    QVariant currentValue() const override { return seconds(bar()->value()); }
+    void setCurrentValue(const QVariant&) override { } // the time runs by itself
+    QVariant maximumValue() const override { return seconds(bar()->maximum()); }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return seconds(1); }
+
+private:
+    const QProgressBar* bar() const { return static_cast<const QProgressBar*>(widget()); }
+    int msPerStep() const { return bar()->property(TimeLeftProperty).toInt(); }
+    int seconds(int steps) const
+    {
+        return static_cast<int>(static_cast<qint64>(std::max(steps, 0)) * msPerStep() / 1000);
+    }
+};
+
+QAccessibleInterface* volumeAndTimeFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("QSlider") && object->property(VolumeProperty).isValid())
+        return new VolumeAccessible(static_cast<QSlider*>(object));
+    if (className == QLatin1String("QProgressBar") && object->property(TimeLeftProperty).isValid())
+        return new TimeLeftAccessible(static_cast<QProgressBar*>(object));
+    return nullptr;
+}
+
+void installVolumeAndTimeFactory()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(volumeAndTimeFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 class TextLabelAccessible : public QAccessibleWidget
 {
@@ -80,6 +168,24 @@ QString spokenName(const QLabel* label)
     const QString name = label->property(FixedNameProperty).toString();
     const QString text = plainText(label);
     return text.isEmpty() ? name : name + QStringLiteral(": ") + text;
+}
+
+void readAsVolume(QSlider* slider)
+{
+    installVolumeAndTimeFactory();
+    slider->setProperty(VolumeProperty, true);
+}
+
+void readAsTimeLeft(QProgressBar* bar, int msPerStep)
+{
+    installVolumeAndTimeFactory();
+    bar->setProperty(TimeLeftProperty, msPerStep);
+}
+
+QString timeLeftText(int steps, int msPerStep)
+{
+    const qint64 seconds = static_cast<qint64>(std::max(steps, 0)) * msPerStep / 1000;
+    return QStringLiteral("Transmit time: %1 seconds left").arg(seconds);
 }
 
 } // namespace ScreenReader

@@ -5,6 +5,8 @@
 #include <QWidget>
 
 class QLabel;
+class QProgressBar;
+class QSlider;
 
 // What a screen reader can read of the window beyond the fixed names of the control table.
 namespace ScreenReader {
@@ -19,6 +21,15 @@ bool readsText(const QWidget* widget);
 void showText(QLabel* label, const QString& text);
 // What the screen reader hears for such a label now.
 QString spokenName(const QLabel* label);
+
+// The volume bar runs from -100 at the top to 0 (up is louder); a screen reader is given the volume that
+// Corvane itself says, 0 to 100, and may set it in the same terms.
+void readAsVolume(QSlider* slider);
+// The transmit time bar is read as text, "Transmit time: NN seconds left" (its value the seconds left),
+// never as a progress bar: a screen reader announces a progress bar's every change aloud, taking the
+// speech from the station.
+void readAsTimeLeft(QProgressBar* bar, int msPerStep);
+QString timeLeftText(int steps, int msPerStep);
 
 } // namespace ScreenReader
 

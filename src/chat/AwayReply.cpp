@@ -27,9 +27,10 @@ void AwayReply::cbCheckAwayClick(bool checked)
 {
     m_awayActive = checked;
     if (checked)
-        m_parts.announcer.SpeakToMeNow(QStringLiteral("Away Message Active ") + m_parts.view.absentText());
+        m_parts.announcer.SpeakToMeNow(QStringLiteral("Away Message Active ") + m_parts.view.absentText(),
+                                       SpeechKind::Answer);
     else
-        m_parts.announcer.SpeakToMeNow(QStringLiteral("Away Message Off"));
+        m_parts.announcer.SpeakToMeNow(QStringLiteral("Away Message Off"), SpeechKind::Answer);
     m_parts.view.focusHomeControl();
 }
 

@@ -43,8 +43,8 @@ void MemoryPanel::bCallEnter(int button)
 {
     if (!inRange(button) || !m_parts.options.buttonAnnounce())
         return;
-    m_parts.announcer.SpeakCallSign(caption(button));
-    m_parts.announcer.SpeakToMeNow(QStringLiteral("b%1").arg(button));
+    m_parts.announcer.SpeakCallSign(caption(button), SpeechKind::Echo);
+    m_parts.announcer.SpeakToMeNow(QStringLiteral("b%1").arg(button), SpeechKind::Echo);
 }
 
 int MemoryPanel::bCall1KeyDown(int key)

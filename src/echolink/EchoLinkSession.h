@@ -1,6 +1,7 @@
 #pragma once
 
 #include "echolink/EchoLinkWire.h"
+#include "echolink/StationDirectory.h"
 
 #include <QObject>
 #include <QString>
@@ -45,6 +46,11 @@ public:
     virtual QString SystemConfigCallsign() = 0;
     // The text of EchoLink's alarm-log window; empty when it cannot be read.
     virtual QString AlarmLogText() = 0;
+    // The station directory as EchoLink holds it now. An EchoLink that keeps none refuses with the reason.
+    virtual QList<StationDirectory::Entry> StationList()
+    {
+        throw EchoLinkError(QStringLiteral("This EchoLink keeps no station directory"));
+    }
 
 signals:
     void OnClosing();

@@ -1,5 +1,7 @@
 #include "echolink/EchoLinkWire.h"
 
+#include "echolink/StationDirectory.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -100,6 +102,7 @@ const QList<OperationRow>& operations()
         { Operation::Transmitting, "Transmitting", {}, Flag, Timeout::Call },
         { Operation::SystemConfigCallsign, "SystemConfig.Callsign", {}, Text, Timeout::Call },
         { Operation::AlarmLogText, "AlarmLogText", {}, Text, Timeout::Call },
+        { Operation::StationList, "StationList", {}, StationList, Timeout::Call },
     };
     return table;
 }
@@ -162,6 +165,8 @@ bool matches(const QJsonValue& value, Type type)
         const double number = value.toDouble(0.5);
         return value.isDouble() && number == std::trunc(number) && number >= -32768 && number <= 65535;
     }
+    case Type::StationList:
+        return StationDirectory::isStationList(value);
     }
     return false;
 }
@@ -193,6 +198,9 @@ QString describe(const QList<Type>& types)
             break;
         case Type::Status:
             parts.append(QStringLiteral("a 16-bit number"));
+            break;
+        case Type::StationList:
+            parts.append(QStringLiteral("a station list"));
             break;
         }
     }

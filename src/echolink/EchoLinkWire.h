@@ -24,6 +24,7 @@ enum class Type
     Text, // a JSON string
     Flag, // a JSON true or false
     Status, // EchoLink's 16-bit status: a whole number, read signed or unsigned (-32768 to 65535)
+    StationList, // a result only: the directory's entries (see StationDirectory.h)
 };
 
 // How long a caller waits for an operation's reply.
@@ -49,6 +50,7 @@ enum class Operation
     Transmitting,
     SystemConfigCallsign,
     AlarmLogText,
+    StationList, // the directory as the server holds it now
 };
 
 struct OperationRow
@@ -98,8 +100,9 @@ bool matches(const QJsonArray& values, const QList<Type>& types);
 // "text, true/false" for messages that say what was expected.
 QString describe(const QList<Type>& types);
 
-// Longest line either side accepts; a longer one is refused and the connection dropped.
-constexpr int MaxLineBytes = 1 << 20;
+// Longest line either side accepts; a longer one is refused and the connection dropped. The station list is
+// the longest message, about 100 bytes an entry: this holds the whole directory several times over.
+constexpr int MaxLineBytes = 1 << 23;
 
 // Where the stand-in listens: a socket in a user-only folder under XDG_RUNTIME_DIR
 // (or a user-only folder in the temporary directory when that is not set).

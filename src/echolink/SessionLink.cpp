@@ -102,3 +102,8 @@ QString SessionLink::AlarmLogText()
 {
     return m_session ? m_session->AlarmLogText() : QString();
 }
+
+QList<StationDirectory::Entry> SessionLink::StationList()
+{
+    return m_session ? m_session->StationList() : QList<StationDirectory::Entry> {};
+}

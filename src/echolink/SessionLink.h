@@ -29,6 +29,7 @@ public:
     bool Transmitting() override;
     QString SystemConfigCallsign() override;
     QString AlarmLogText() override;
+    QList<StationDirectory::Entry> StationList() override;
 
 private:
     EchoLinkSession* m_session;

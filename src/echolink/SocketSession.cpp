@@ -140,6 +140,12 @@ QString SocketSession::AlarmLogText()
     }
 }
 
+// The reply was checked against the table, so the list reads whole.
+QList<StationDirectory::Entry> SocketSession::StationList()
+{
+    return StationDirectory::fromJson(invoke(Operation::StationList)).value_or(QList<StationDirectory::Entry> {});
+}
+
 int SocketSession::timeoutFor(Operation operation, const QJsonArray& args) const
 {
     const bool waits = EchoLinkWire::rowOf(operation).timeout == EchoLinkWire::Timeout::ConnectWait && !args.isEmpty()

@@ -55,6 +55,7 @@ public:
     bool Transmitting() override;
     QString SystemConfigCallsign() override;
     QString AlarmLogText() override;
+    QList<StationDirectory::Entry> StationList() override;
 
 private:
     // The call that waits for its reply: the first well-formed reply with its id answers it, and a

@@ -35,11 +35,7 @@ QString DesktopPlatform::documentsFolder()
 
 QString DesktopPlatform::programFilesFolder()
 {
-    const QString fromEnvironment = qEnvironmentVariable("PROGRAMFILES");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/../programfiles");
-    return QDir::cleanPath(beside);
+    return programFilesFolderFor(qEnvironmentVariable("PROGRAMFILES"), QCoreApplication::applicationDirPath());
 }
 
 void DesktopPlatform::beep()
@@ -57,6 +53,20 @@ void DesktopPlatform::openUrl(const QString& url)
 void DesktopPlatform::playSound(const QString& wavPath)
 {
     m_sound->playSound(wavPath);
+}
+
+QString programFilesFolderFor(const QString& fromEnvironment, const QString& programFolder)
+{
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    const QString built = QDir::cleanPath(programFolder + QStringLiteral("/../programfiles"));
+    if (QFileInfo(built).isDir())
+        return built;
+    // Installed: /usr/bin/corvane finds its EchoLink in /usr/lib/corvane (wherever the prefix is).
+    const QString installed = QDir::cleanPath(programFolder + QStringLiteral("/../lib/corvane"));
+    if (QFileInfo(installed).isDir())
+        return installed;
+    return built;
 }
 
 QString GetSpecialFolderPath(int folder, bool canCreate)

@@ -17,7 +17,8 @@ public:
     virtual void startProgram(const QString& path) = 0;
     // The user's own documents folder, not created.
     virtual QString documentsFolder() = 0;
-    // PROGRAMFILES when set, else the programfiles folder beside the installed or built program.
+    // PROGRAMFILES when set, else the programfiles folder beside the built program, else the installed
+    // program's own library folder (see programFilesFolderFor).
     virtual QString programFilesFolder() = 0;
     virtual void beep() = 0;
     virtual void openUrl(const QString& url) = 0;
@@ -43,6 +44,11 @@ public:
 private:
     std::unique_ptr<SoundPlayer> m_sound;
 };
+
+// Where EchoLink's program folder (<folder>/Halvorn/EchoLink) is: PROGRAMFILES when set; else the build
+// tree's programfiles folder beside the program's bin folder; else, for an installed program in <prefix>/bin,
+// <prefix>/lib/corvane. When neither folder exists, the build tree's, so that messages name a real place.
+QString programFilesFolderFor(const QString& fromEnvironment, const QString& programFolder);
 
 // The path of a shell folder by its old numeric name; only the documents folder (5) is known here.
 QString GetSpecialFolderPath(int folder, bool canCreate);

@@ -49,12 +49,17 @@ QString Announcer::failureLine(const QString& message)
     return message + QStringLiteral(" Microsoft Speech Not installed or Disabled.");
 }
 
-void Announcer::speak(const QString& text, int flags)
+void Announcer::speak(const QString& text, int flags, SpeechKind kind)
 {
     if (text.isEmpty() || !m_enabled || !m_voice)
         return;
+    if (kind == SpeechKind::Echo && m_echoLeftToScreenReader) {
+        // The screen reader speaks for this key or focus; what we still had to say would hold it up.
+        m_voice->cancelEcho();
+        return;
+    }
     try {
-        m_voice->speak(text, flags);
+        m_voice->speakAs(kind, text, flags);
     } catch (const std::exception& e) {
         report(QString::fromUtf8(e.what()));
     }
@@ -66,19 +71,19 @@ void Announcer::speakUnchecked(const QString& text, int flags)
         m_voice->speak(text, flags);
 }
 
-void Announcer::SpeakToMeNow(const QString& msg)
+void Announcer::SpeakToMeNow(const QString& msg, SpeechKind kind)
 {
-    speak(msg, Flags::Queued);
+    speak(msg, Flags::Queued, kind);
 }
 
-void Announcer::SpeakToMeNowPurge(const QString& msg)
+void Announcer::SpeakToMeNowPurge(const QString& msg, SpeechKind kind)
 {
-    speak(msg, Flags::Purge);
+    speak(msg, Flags::Purge, kind);
 }
 
-void Announcer::SpeakToMeNowSync(const QString& msg)
+void Announcer::SpeakToMeNowSync(const QString& msg, SpeechKind kind)
 {
-    speak(msg, Flags::Blocking);
+    speak(msg, Flags::Blocking, kind);
 }
 
 // Received chat reaches this tag; it is escaped so a station cannot inject markup into our speech.
@@ -91,19 +96,21 @@ QString Announcer::volumeTagged(const QString& msg) const
         + QStringLiteral("</volume>");
 }
 
-void Announcer::SpeakWithVolume(const QString& msg)
+void Announcer::SpeakWithVolume(const QString& msg, SpeechKind kind)
 {
     if (msg.isEmpty())
         return;
-    speak(volumeTagged(msg), Flags::WithVolume);
+    speak(volumeTagged(msg), Flags::WithVolume, kind);
 }
 
-void Announcer::SpeakCallSign(const QString& msg)
+// An arriving station's callsign purges too, but a purge cuts only echo and answers: whatever station
+// event is being said goes on, and the callsign follows it in full.
+void Announcer::SpeakCallSign(const QString& msg, SpeechKind kind)
 {
-    speak(Phonetics::callSignSpeechText(msg, m_ownCallsign), Flags::Purge);
+    speak(Phonetics::callSignSpeechText(msg, m_ownCallsign), Flags::Purge, kind);
 }
 
-void Announcer::SpeakStationInfo(const QString& msg)
+void Announcer::SpeakStationInfo(const QString& msg, SpeechKind kind)
 {
-    SpeakToMeNow(msg);
+    SpeakToMeNow(msg, kind);
 }

@@ -101,6 +101,7 @@ void DisplaySettings::redtStationDblClick()
     m_parts.panes.clearStationPane();
     for (const char* line : StationPaneHelp)
         m_parts.panes.AppendStationLine(QString::fromUtf8(line));
-    m_parts.announcer.SpeakToMeNow(QString::fromUtf8(StationPaneHelp[0]));
-    m_parts.announcer.SpeakToMeNow(QStringLiteral("Function number f2. will read out the pasted text. "));
+    m_parts.announcer.SpeakToMeNow(QString::fromUtf8(StationPaneHelp[0]), SpeechKind::Answer);
+    m_parts.announcer.SpeakToMeNow(QStringLiteral("Function number f2. will read out the pasted text. "),
+                                   SpeechKind::Answer);
 }

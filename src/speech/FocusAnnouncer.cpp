@@ -62,9 +62,9 @@ void FocusAnnouncer::controlEntered(const QString& control)
     if (!said)
         return;
     if (said->op == SpeakOp::Purge)
-        m_announcer.SpeakToMeNowPurge(said->text);
+        m_announcer.SpeakToMeNowPurge(said->text, SpeechKind::Echo);
     else
-        m_announcer.SpeakToMeNow(said->text);
+        m_announcer.SpeakToMeNow(said->text, SpeechKind::Echo);
 }
 
 bool FocusAnnouncer::spaceIsGuarded(const QString& control)

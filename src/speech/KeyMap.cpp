@@ -69,6 +69,8 @@ KeyOutcome keyDown(int qtKey, Qt::KeyboardModifiers modifiers, const KeyContext&
 {
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
         return functionKey(qtKey, context);
+    if (qtKey == Qt::Key_O && modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier))
+        return consume(KeyAction::OpenAccountSetup);
     switch (qtKey) {
     case Qt::Key_Backspace:
         return keep(KeyAction::BackspaceFeedback);
@@ -76,6 +78,10 @@ KeyOutcome keyDown(int qtKey, Qt::KeyboardModifiers modifiers, const KeyContext&
     case Qt::Key_R:
     case Qt::Key_T:
         return letterKey(qtKey, modifiers);
+    case Qt::Key_L:
+        if (modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier))
+            return consume(KeyAction::OpenDirectory);
+        return {};
     case Qt::Key_Left:
     case Qt::Key_Right:
         // The volume bar moves with Up and Down only.

@@ -26,9 +26,11 @@ enum class KeyAction
     ToggleRemoteCommands, // F9
     NextColorScheme, // F10 while not connected
     ToggleShutDown, // F12
+    OpenAccountSetup, // Ctrl+O: the EchoLink account and audio set-up
     DisconnectAll, // Ctrl+D
     ReConnect, // Alt+R
     SpeakTime, // Alt+T: TimeIntro followed by the local time of day
+    OpenDirectory, // Ctrl+L: the station directory
 };
 
 // What the window knows at the moment of the key-down.
@@ -48,7 +50,8 @@ struct KeyOutcome
 };
 
 // qtKey is a Qt::Key; modifiers are the keyboard state at the moment of the call (Ctrl and Alt matter
-// only for D, R and T; Shift never matters). An auto-repeated key-down gives the same outcome again.
+// only for D, R, T, L and O; Shift never matters). L and O are consumed only with Ctrl alone, so that they
+// type as ever. An auto-repeated key-down gives the same outcome again.
 KeyOutcome keyDown(int qtKey, Qt::KeyboardModifiers modifiers, const KeyContext& context);
 
 // The check box an option key moves the focus to and the sentence it says after the box's own

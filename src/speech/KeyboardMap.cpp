@@ -49,7 +49,7 @@ void KeyboardMap::run(KeyAction action, Focus focus)
     case KeyAction::BackspaceFeedback:
         return backspaceFeedback(focus);
     case KeyAction::SpeakConference:
-        return m_parts.announcer.SpeakCallSign(m_parts.roster.conferenceCalls());
+        return m_parts.announcer.SpeakCallSign(m_parts.roster.conferenceCalls(), SpeechKind::Answer);
     case KeyAction::SpeakLastStation:
         return speakLastStation();
     case KeyAction::SpeakLastTexts:
@@ -65,12 +65,16 @@ void KeyboardMap::run(KeyAction action, Focus focus)
         return nextColorScheme();
     case KeyAction::ToggleShutDown:
         return toggleShutDown();
+    case KeyAction::OpenAccountSetup:
+        return m_parts.view.openAccountSetup();
     case KeyAction::DisconnectAll:
         return m_parts.connections.btnDisconnectClick();
     case KeyAction::ReConnect:
         return m_parts.connections.btnLastConnectClick();
     case KeyAction::SpeakTime:
         return speakTime();
+    case KeyAction::OpenDirectory:
+        return m_parts.view.openDirectory();
     }
 }
 
@@ -83,14 +87,14 @@ void KeyboardMap::FormKeyUp()
 void KeyboardMap::speakHelp()
 {
     for (const QString& sentence : KeyMap::helpSentences())
-        m_parts.announcer.SpeakToMeNow(sentence);
+        m_parts.announcer.SpeakToMeNow(sentence, SpeechKind::Answer);
 }
 
 void KeyboardMap::speakStationInfo()
 {
     m_parts.platform.beep();
-    m_parts.announcer.SpeakToMeNow(KeyMap::StationInfoIntro);
-    m_parts.announcer.SpeakStationInfo(m_parts.view.stationPaneText());
+    m_parts.announcer.SpeakToMeNow(KeyMap::StationInfoIntro, SpeechKind::Answer);
+    m_parts.announcer.SpeakStationInfo(m_parts.view.stationPaneText(), SpeechKind::Answer);
 }
 
 void KeyboardMap::speakLastStation()
@@ -98,25 +102,28 @@ void KeyboardMap::speakLastStation()
     const QString last = m_parts.roster.lastStation();
     if (last.isEmpty())
         return;
-    m_parts.announcer.SpeakCallSign(last);
-    m_parts.announcer.SpeakToMeNow(KeyMap::LastStationSuffix);
+    m_parts.announcer.SpeakCallSign(last, SpeechKind::Answer);
+    m_parts.announcer.SpeakToMeNow(KeyMap::LastStationSuffix, SpeechKind::Answer);
 }
 
 void KeyboardMap::speakLastTexts()
 {
     // The speech operations skip empty texts themselves.
-    m_parts.announcer.SpeakToMeNow(m_parts.chatLine.lastChatText());
-    m_parts.announcer.SpeakToMeNow(m_parts.stations.lastAlarmText());
+    m_parts.announcer.SpeakToMeNow(m_parts.chatLine.lastChatText(), SpeechKind::Answer);
+    m_parts.announcer.SpeakToMeNow(m_parts.stations.lastAlarmText(), SpeechKind::Answer);
 }
 
 // The box announces itself on gaining the focus (which purges what was being said); the key's sentence
-// follows. Each press gives the operator ten more seconds to toggle the box with Space.
+// follows. Each press gives the operator ten more seconds to toggle the box with Space. The speech
+// options' keys (F6, F7, F8) also take back Corvane's own echo from a screen reader.
 void KeyboardMap::optionKey(KeyAction action)
 {
     const KeyMap::OptionKey key = KeyMap::optionKey(action);
+    if (action != KeyAction::OptionAway)
+        m_parts.announcer.leaveEchoToScreenReader(false);
     m_timerCheckBoxTimeOut->stop();
     m_parts.view.focusControl(key.checkBox);
-    m_parts.announcer.SpeakToMeNow(key.sentence);
+    m_parts.announcer.SpeakToMeNow(key.sentence, SpeechKind::Echo);
     m_timerCheckBoxTimeOut->start();
 }
 
@@ -132,14 +139,14 @@ void KeyboardMap::toggleRemoteCommands()
     CommandDecoder& commands = m_parts.commands;
     if (commands.remoteEnabled()) {
         commands.setRemoteEnabled(false);
-        m_parts.announcer.SpeakToMeNow(KeyMap::RemoteDisabledText);
+        m_parts.announcer.SpeakToMeNow(KeyMap::RemoteDisabledText, SpeechKind::Answer);
         view.setChatPaneTextColor(commands.chatColorBeforeRemote());
         m_timerF9TimeOut->stop();
         return;
     }
     commands.setRemoteEnabled(true);
     commands.setChatColorBeforeRemote(view.chatPaneTextColor());
-    m_parts.announcer.SpeakToMeNow(KeyMap::RemoteEnabledText);
+    m_parts.announcer.SpeakToMeNow(KeyMap::RemoteEnabledText, SpeechKind::Answer);
     view.setChatPaneTextColor(KeyMap::RemoteChatColor);
     m_timerF9TimeOut->start();
 }
@@ -182,7 +189,7 @@ void KeyboardMap::toggleShutDown()
 
 void KeyboardMap::speakTime()
 {
-    m_parts.announcer.SpeakToMeNow(KeyMap::TimeIntro + timeOfDayText(m_parts.clock));
+    m_parts.announcer.SpeakToMeNow(KeyMap::TimeIntro + timeOfDayText(m_parts.clock), SpeechKind::Answer);
 }
 
 namespace {
@@ -225,19 +232,21 @@ void KeyboardMap::KeyBoardSpeak(const QString& key, Focus focus)
     say(KeyNames::KeyBoardSpeak(key, nothingDeleted));
 }
 
+// Key echo and the Backspace feedback: echo, which never holds the window, not even for the deleted
+// character that the operation says to wait for.
 void KeyboardMap::say(const Utterances& speech)
 {
     Announcer& announcer = m_parts.announcer;
     for (const Utterance& u : speech) {
         switch (u.op) {
         case SpeakOp::Queued:
-            announcer.SpeakToMeNow(u.text);
+            announcer.SpeakToMeNow(u.text, SpeechKind::Echo);
             break;
         case SpeakOp::Purge:
-            announcer.SpeakToMeNowPurge(u.text);
+            announcer.SpeakToMeNowPurge(u.text, SpeechKind::Echo);
             break;
         case SpeakOp::Sync:
-            announcer.SpeakToMeNowSync(u.text);
+            announcer.SpeakToMeNowSync(u.text, SpeechKind::Echo);
             break;
         }
     }

@@ -38,6 +38,10 @@ public:
     // The chat pane's text colour (0x00BBGGRR), which shows whether remote commands are on.
     virtual quint32 chatPaneTextColor() const = 0;
     virtual void setChatPaneTextColor(quint32 bgr) = 0;
+    // The station directory (Ctrl+L).
+    virtual void openDirectory() { }
+    // The EchoLink account and audio set-up (Ctrl+O).
+    virtual void openAccountSetup() { }
 };
 
 struct KeyboardMapParts

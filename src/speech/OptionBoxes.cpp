@@ -19,24 +19,27 @@ OptionBoxes::OptionBoxes(Announcer& announcer, Platform& platform, const Station
 void OptionBoxes::SpeakCheckBoxClick(bool checked)
 {
     m_speakMessage = checked;
-    m_announcer.SpeakToMeNow(checked ? QStringLiteral("Speak Messages Active") : QStringLiteral("Speak Messages Off"));
+    m_announcer.SpeakToMeNow(checked ? QStringLiteral("Speak Messages Active") : QStringLiteral("Speak Messages Off"),
+                             SpeechKind::Answer);
     m_view.focusHomeControl();
 }
 
 void OptionBoxes::ButtonAnnounceCheckBoxClick(bool checked)
 {
     m_buttonAnnounce = checked;
-    m_announcer.SpeakToMeNow(checked ? QStringLiteral("Button Speak Active") : QStringLiteral("Button Speak Off"));
+    m_announcer.SpeakToMeNow(checked ? QStringLiteral("Button Speak Active") : QStringLiteral("Button Speak Off"),
+                             SpeechKind::Answer);
     m_view.focusHomeControl();
     // With announcements off the home control stays silent, so say where the focus went.
     if (!checked)
-        m_announcer.SpeakToMeNow(m_roster.isConnected() ? QStringLiteral("TR") : QStringLiteral(" "));
+        m_announcer.SpeakToMeNow(m_roster.isConnected() ? QStringLiteral("TR") : QStringLiteral(" "), SpeechKind::Echo);
 }
 
 void OptionBoxes::KeySpeakCheckBoxClick(bool checked)
 {
     m_keyboardSpeak = checked;
-    m_announcer.SpeakToMeNow(checked ? QStringLiteral("Keyboard Speak Active") : QStringLiteral("Keyboard Speak Off"));
+    m_announcer.SpeakToMeNow(checked ? QStringLiteral("Keyboard Speak Active") : QStringLiteral("Keyboard Speak Off"),
+                             SpeechKind::Answer);
     m_view.focusHomeControl();
 }
 
@@ -44,18 +47,20 @@ void OptionBoxes::SpeechEnableCheckBoxClick(bool checked)
 {
     m_announcer.setEnabled(checked);
     if (checked)
-        m_announcer.SpeakToMeNow(QStringLiteral("Speech Output Now Enabled"));
+        m_announcer.SpeakToMeNow(QStringLiteral("Speech Output Now Enabled"), SpeechKind::Answer);
 }
 
 void OptionBoxes::FocusToFrontCheckBoxClick(bool checked)
 {
     m_notBringToFront = !checked;
     if (checked)
-        m_announcer.SpeakToMeNow(QStringLiteral(
-            "Station List Update, Will Bring Corvane to Front. Or Flash Task bar Icon. With, Windows seven"));
-    else
         m_announcer.SpeakToMeNow(
-            QStringLiteral("Corvane will Not Come To Front. Or Flash. When Station List Up Dates"));
+            QStringLiteral(
+                "Station List Update, Will Bring Corvane to Front. Or Flash Task bar Icon. With, Windows seven"),
+            SpeechKind::Answer);
+    else
+        m_announcer.SpeakToMeNow(QStringLiteral("Corvane will Not Come To Front. Or Flash. When Station List Up Dates"),
+                                 SpeechKind::Answer);
     m_view.focusHomeControl();
 }
 
@@ -74,11 +79,12 @@ void OptionBoxes::TrackBarVolumeKeyUp(int key, int position)
     if (key != Qt::Key_Up && key != Qt::Key_Down)
         return;
     m_announcer.setVolumeLevel(position);
-    m_announcer.SpeakWithVolume(QString::number(std::abs(position)) + QStringLiteral("Percent"));
+    m_announcer.SpeakWithVolume(QString::number(std::abs(position)) + QStringLiteral("Percent"), SpeechKind::Answer);
 }
 
 void OptionBoxes::Button1Click()
 {
     m_platform.playSound(SoundFiles::timeoutWavPath());
-    m_announcer.SpeakWithVolume(QStringLiteral("Volume AdjustMent Message Use Up and Down Arrow Keys"));
+    m_announcer.SpeakWithVolume(QStringLiteral("Volume AdjustMent Message Use Up and Down Arrow Keys"),
+                                SpeechKind::Answer);
 }

@@ -4,15 +4,28 @@
 
 #include <QMetaObject>
 
-QueuedVoice::QueuedVoice(std::unique_ptr<SpeechEngine> engine, std::chrono::milliseconds blockingBound)
+QueuedVoice::QueuedVoice(std::unique_ptr<SpeechEngine> engine, std::chrono::milliseconds blockingBound,
+                         std::chrono::milliseconds gatherWindow)
     : m_homeThread(std::make_unique<QObject>())
-    , m_queue(std::move(engine), blockingBound)
+    , m_queue(std::move(engine), blockingBound, gatherWindow)
 {
 }
 
 void QueuedVoice::speak(const QString& text, int flags)
 {
-    m_queue.submit(VoiceMarkup::interpret(text, flags));
+    speakAs(SpeechKind::Event, text, flags);
+}
+
+void QueuedVoice::speakAs(SpeechKind kind, const QString& text, int flags)
+{
+    SpeechRequest request = VoiceMarkup::interpret(text, flags);
+    request.kind = kind;
+    m_queue.submit(request);
+}
+
+void QueuedVoice::cancelEcho()
+{
+    m_queue.purgeEcho();
 }
 
 // The handler is read when the failure arrives on the home thread, not when it happened, so one cleared

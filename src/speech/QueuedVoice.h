@@ -15,10 +15,13 @@ class QueuedVoice : public Voice
 public:
     // Throws VoiceError when the engine cannot be opened.
     explicit QueuedVoice(std::unique_ptr<SpeechEngine> engine,
-                         std::chrono::milliseconds blockingBound = SpeechQueue::defaultBlockingBound);
+                         std::chrono::milliseconds blockingBound = SpeechQueue::defaultBlockingBound,
+                         std::chrono::milliseconds gatherWindow = SpeechQueue::defaultGatherWindow);
 
     void speak(const QString& text, int flags) override;
+    void speakAs(SpeechKind kind, const QString& text, int flags) override;
     void setFailureHandler(FailureHandler handler) override;
+    void cancelEcho() override;
 
 private:
     // Receives the failures posted from the worker; declared before the queue, so that the worker has

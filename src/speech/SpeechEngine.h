@@ -33,7 +33,9 @@ public:
         (void)cutOff;
     }
 
-    // Worker thread, before a purging request: silence and drop whatever the engine itself still holds.
+    // Worker thread, before a purging request: silence and drop the answers and echo the engine itself
+    // still holds; station events go on (an engine that speaks one text at a time has nothing to do: the
+    // queue cuts its current text through the cut-off flag when that is echo).
     virtual void purge() { }
 
     // Any thread: a cut-off flag has just been set; make a waiting speak() or waitUntilSpoken() notice.

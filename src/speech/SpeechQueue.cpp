@@ -2,12 +2,15 @@
 
 #include "speech/Voice.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
-SpeechQueue::SpeechQueue(std::unique_ptr<SpeechEngine> engine, std::chrono::milliseconds blockingBound)
+SpeechQueue::SpeechQueue(std::unique_ptr<SpeechEngine> engine, std::chrono::milliseconds blockingBound,
+                         std::chrono::milliseconds gatherWindow)
     : m_engine(std::move(engine))
     , m_blockingBound(blockingBound)
+    , m_gatherWindow(gatherWindow)
 {
     startWorker();
 }
@@ -35,7 +38,7 @@ void SpeechQueue::stopWorker()
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
-        dropQueuedAndCurrent();
+        dropQueuedAndCurrent(true);
     }
     m_workerWake.notify_all();
     if (m_worker.joinable())
@@ -48,20 +51,37 @@ void SpeechQueue::submit(const SpeechRequest& request)
         return;
     auto ticket = std::make_shared<Ticket>();
     ticket->request = request;
-    ticket->deadline = std::chrono::steady_clock::now() + m_blockingBound;
+    // Nothing but the closing words may hold the window while speech plays: echo never blocks.
+    if (request.kind != SpeechKind::Event)
+        ticket->request.async = true;
+    ticket->submitted = std::chrono::steady_clock::now();
+    ticket->deadline = ticket->submitted + m_blockingBound;
 
     std::unique_lock lock(m_mutex);
     if (request.purge)
-        dropQueuedAndCurrent();
+        dropQueuedAndCurrent(false);
     m_queued.push_back(ticket);
     m_workerWake.notify_all();
-    if (!request.async)
+    if (!ticket->request.async)
         waitFor(ticket, lock);
     const std::optional<QString> earlierFailure = std::exchange(m_earlierFailure, std::nullopt);
     if (ticket->failure)
         throw VoiceError(*ticket->failure);
     if (earlierFailure)
         throw VoiceError(*earlierFailure);
+}
+
+void SpeechQueue::purgeEcho()
+{
+    auto ticket = std::make_shared<Ticket>();
+    ticket->request.purge = true;
+    ticket->request.kind = SpeechKind::Echo;
+    ticket->submitted = std::chrono::steady_clock::now();
+    ticket->deadline = ticket->submitted;
+    std::lock_guard lock(m_mutex);
+    dropQueuedAndCurrent(false);
+    m_queued.push_back(ticket);
+    m_workerWake.notify_all();
 }
 
 void SpeechQueue::setFailureListener(FailureListener listener)
@@ -79,15 +99,19 @@ void SpeechQueue::waitFor(const TicketPtr& ticket, std::unique_lock<std::mutex>&
     ticket->waitedFor = false;
 }
 
-// Caller holds m_mutex.
-void SpeechQueue::dropQueuedAndCurrent()
+// Caller holds m_mutex. A station event is never cut by a purge: only what the operator's keys asked for.
+void SpeechQueue::dropQueuedAndCurrent(bool everything)
 {
+    const auto dropped
+        = [everything](const TicketPtr& ticket) { return everything || ticket->request.kind != SpeechKind::Event; };
     for (const TicketPtr& queued : m_queued) {
+        if (!dropped(queued))
+            continue;
         queued->cutOff = true;
         queued->done = true;
     }
-    m_queued.clear();
-    if (m_current) {
+    std::erase_if(m_queued, dropped);
+    if (m_current && dropped(m_current)) {
         m_current->cutOff = true;
         m_engine->wake();
     }
@@ -109,7 +133,73 @@ template<typename Action> std::optional<QString> failureOf(Action action)
     return std::nullopt;
 }
 
+bool gathers(const SpeechRequest& request)
+{
+    return request.kind != SpeechKind::Event;
+}
+
+bool gathersWith(const SpeechRequest& first, const SpeechRequest& next)
+{
+    return gathers(next) && !next.purge && next.kind == first.kind && next.volume == first.volume
+        && next.speakPunctuation == first.speakPunctuation;
+}
+
 } // namespace
+
+QString SpeechQueue::joined(const QString& before, const QString& after)
+{
+    // A pause between the parts, as separate texts had; a sentence that ends already needs none.
+    const QString trimmed = before.trimmed();
+    if (trimmed.isEmpty())
+        return after;
+    const QChar last = trimmed.back();
+    const bool ended = last == u'.' || last == u'!' || last == u'?' || last == u',' || last == u':' || last == u';';
+    return trimmed + (ended ? QStringLiteral(" ") : QStringLiteral(", ")) + after;
+}
+
+// Caller holds m_mutex.
+bool SpeechQueue::eventQueued() const
+{
+    return std::any_of(m_queued.begin(), m_queued.end(),
+                       [](const TicketPtr& ticket) { return ticket->request.kind == SpeechKind::Event; });
+}
+
+// Caller holds m_mutex and the queue is not empty. True when the front's answers or echo should wait for
+// more of the same (the lock was released meanwhile and the queue must be looked at again).
+bool SpeechQueue::gatherMore(std::unique_lock<std::mutex>& lock)
+{
+    const TicketPtr front = m_queued.front();
+    if (!gathers(front->request) || m_gatherWindow.count() <= 0 || eventQueued())
+        return false;
+    const auto until = front->submitted + m_gatherWindow;
+    if (std::chrono::steady_clock::now() >= until)
+        return false;
+    m_workerWake.wait_until(
+        lock, until, [&] { return m_stopping || m_queued.empty() || m_queued.front() != front || eventQueued(); });
+    return true;
+}
+
+// Caller holds m_mutex and the queue is not empty. Answers and echo waiting one after another go to the
+// engine as one text.
+SpeechQueue::TicketPtr SpeechQueue::takeNext()
+{
+    TicketPtr first = m_queued.front();
+    m_queued.pop_front();
+    if (!gathers(first->request) || m_queued.empty() || !gathersWith(first->request, m_queued.front()->request))
+        return first;
+    auto merged = std::make_shared<Ticket>(); // the parts are done: nobody waits for answers or echo
+    merged->request = first->request;
+    merged->submitted = first->submitted;
+    merged->deadline = first->deadline;
+    first->done = true;
+    while (!m_queued.empty() && gathersWith(merged->request, m_queued.front()->request)) {
+        merged->request.text = joined(merged->request.text, m_queued.front()->request.text);
+        m_queued.front()->done = true;
+        m_queued.pop_front();
+    }
+    m_ticketDone.notify_all();
+    return merged;
+}
 
 void SpeechQueue::run()
 {
@@ -125,8 +215,9 @@ void SpeechQueue::run()
         m_workerWake.wait(lock, [this] { return m_stopping || !m_queued.empty(); });
         if (m_stopping)
             break;
-        m_current = m_queued.front();
-        m_queued.pop_front();
+        if (gatherMore(lock))
+            continue;
+        m_current = takeNext();
         const TicketPtr ticket = m_current;
         lock.unlock();
         const std::optional<QString> failure = failureOf([&] { process(*ticket); });
@@ -147,7 +238,7 @@ void SpeechQueue::process(Ticket& ticket)
 {
     if (ticket.request.purge)
         m_engine->purge();
-    if (ticket.cutOff)
+    if (ticket.cutOff || ticket.request.text.isEmpty())
         return;
     m_engine->speak(ticket.request, ticket.cutOff);
     if (!ticket.request.async && !ticket.cutOff)

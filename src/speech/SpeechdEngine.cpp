@@ -21,7 +21,7 @@ void onFinished(size_t messageId, size_t clientId, SPDNotificationType)
     std::lock_guard lock(registryMutex);
     const auto found = enginesByClient.find(static_cast<int>(clientId));
     if (found != enginesByClient.end())
-        found->second->onMessageEvent(messageId, true);
+        found->second->onMessageEvent(static_cast<int>(clientId), messageId, true);
 }
 
 void onBegun(size_t messageId, size_t clientId, SPDNotificationType)
@@ -29,7 +29,7 @@ void onBegun(size_t messageId, size_t clientId, SPDNotificationType)
     std::lock_guard lock(registryMutex);
     const auto found = enginesByClient.find(static_cast<int>(clientId));
     if (found != enginesByClient.end())
-        found->second->onMessageEvent(messageId, false);
+        found->second->onMessageEvent(static_cast<int>(clientId), messageId, false);
 }
 
 // A service that died leaves a closed socket; writing to it must give an error, not end the program.
@@ -102,6 +102,8 @@ SpeechdEngine::SpeechdEngine(std::chrono::milliseconds connectBound)
     : m_connectBound(connectBound)
     , m_plain(std::make_unique<Channel>())
     , m_punctuated(std::make_unique<Channel>())
+    , m_echo(std::make_unique<Channel>())
+    , m_echoPunctuated(std::make_unique<Channel>())
 {
 }
 
@@ -115,19 +117,36 @@ int SpeechdEngine::serviceVolume(int level)
     return std::clamp(level, 0, 100) * 2 - 100;
 }
 
+bool SpeechdEngine::answers(std::chrono::milliseconds bound)
+{
+    try {
+        spd_close(openBounded("probe", bound));
+        return true;
+    } catch (const VoiceError&) {
+        return false;
+    }
+}
+
+int SpeechdEngine::priorityOf(SpeechKind kind, bool screenReaderRunning)
+{
+    if (kind != SpeechKind::Echo)
+        return SPD_MESSAGE;
+    return screenReaderRunning ? SPD_NOTIFICATION : SPD_TEXT;
+}
+
 void SpeechdEngine::open()
 {
     ignoreBrokenPipeInThisThread();
-    connect(*m_plain, "main", false);
+    connect(*m_plain, "main", false, false);
 }
 
 void SpeechdEngine::close()
 {
-    disconnect(*m_plain);
-    disconnect(*m_punctuated);
+    for (Channel* channel : { m_plain.get(), m_punctuated.get(), m_echo.get(), m_echoPunctuated.get() })
+        disconnect(*channel);
 }
 
-void SpeechdEngine::connect(Channel& channel, const char* name, bool allPunctuation)
+void SpeechdEngine::connect(Channel& channel, const char* name, bool allPunctuation, bool echo)
 {
     SPDConnection* connection = openBounded(name, m_connectBound);
     connection->callback_begin = onBegun;
@@ -144,6 +163,10 @@ void SpeechdEngine::connect(Channel& channel, const char* name, bool allPunctuat
     channel.currentVolume = channel.configuredVolume;
     channel.clientId = spd_get_client_id(connection);
     channel.connection = connection;
+    if (echo) {
+        std::lock_guard lock(m_mutex);
+        m_echoClients[allPunctuation ? 1 : 0] = channel.clientId;
+    }
     std::lock_guard lock(registryMutex);
     enginesByClient[channel.clientId] = this;
 }
@@ -157,14 +180,25 @@ void SpeechdEngine::disconnect(Channel& channel)
         enginesByClient.erase(channel.clientId);
     }
     spd_close(channel.connection);
+    {
+        std::lock_guard lock(m_mutex);
+        for (int& echoClient : m_echoClients) {
+            if (echoClient == channel.clientId)
+                echoClient = -1;
+        }
+    }
     channel = Channel {};
 }
 
 SpeechdEngine::Channel& SpeechdEngine::channelFor(const SpeechRequest& request)
 {
-    Channel& channel = request.speakPunctuation ? *m_punctuated : *m_plain;
-    if (!channel.connection)
-        connect(channel, request.speakPunctuation ? "punctuation" : "main", request.speakPunctuation);
+    const bool echo = request.kind != SpeechKind::Event;
+    const bool all = request.speakPunctuation;
+    Channel& channel = echo ? (all ? *m_echoPunctuated : *m_echo) : (all ? *m_punctuated : *m_plain);
+    if (!channel.connection) {
+        const char* name = echo ? (all ? "echo-punctuation" : "echo") : (all ? "punctuation" : "main");
+        connect(channel, name, all, echo);
+    }
     return channel;
 }
 
@@ -187,12 +221,17 @@ void SpeechdEngine::speak(const SpeechRequest& request, const CutOff&)
         return;
     Channel& channel = channelFor(request);
     setVolume(channel, request.volume ? serviceVolume(*request.volume) : channel.configuredVolume);
-    const int messageId = spd_say(channel.connection, SPD_MESSAGE, request.text.toUtf8().constData());
+    const int messageId
+        = spd_say(channel.connection, static_cast<SPDPriority>(priorityOf(request.kind, m_screenReaderRunning)),
+                  request.text.toUtf8().constData());
     if (messageId < 0) {
         // The service went away; the next request connects again.
         disconnect(channel);
         throw VoiceError(QStringLiteral("speech-dispatcher did not accept the text."));
     }
+    // Only events are ever waited for; the order of their ends is what a blocking request relies on.
+    if (request.kind != SpeechKind::Event)
+        return;
     std::lock_guard lock(m_mutex);
     m_lastSent = static_cast<std::size_t>(messageId);
     m_unfinished.emplace_back(m_lastSent, request.text.size());
@@ -221,12 +260,13 @@ void SpeechdEngine::waitUntilSpoken(Deadline deadline, const CutOff& cutOff)
         m_stalled = true;
 }
 
-// Message ids grow and one priority is spoken in order, so any later message ending means ours has too.
-void SpeechdEngine::onMessageEvent(std::size_t messageId, bool finished)
+// Message ids grow and one priority is spoken in order, so any later event ending means ours has too.
+// Echo goes at another priority and may end before earlier events: its ends say nothing.
+void SpeechdEngine::onMessageEvent(int clientId, std::size_t messageId, bool finished)
 {
     {
         std::lock_guard lock(m_mutex);
-        if (!finished)
+        if (!finished || clientId == m_echoClients[0] || clientId == m_echoClients[1])
             return;
         m_stalled = false;
         m_highestFinished = std::max(m_highestFinished, messageId);
@@ -236,13 +276,10 @@ void SpeechdEngine::onMessageEvent(std::size_t messageId, bool finished)
     m_event.notify_all();
 }
 
+// A key cuts its own echo and answers, never a station event: only the echo connections are cancelled.
 void SpeechdEngine::purge()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_unfinished.clear();
-    }
-    for (Channel* channel : { m_plain.get(), m_punctuated.get() }) {
+    for (Channel* channel : { m_echo.get(), m_echoPunctuated.get() }) {
         if (channel->connection)
             spd_cancel(channel->connection);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speech/SpeechRequest.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -26,7 +28,8 @@ public:
 
 // One voice with one call. speak() interprets the flags:
 //   Async (1)            return at once; without it the call blocks until this text has been spoken
-//   PurgeBeforeSpeak (2) drop what is speaking and everything queued first
+//   PurgeBeforeSpeak (2) drop what is speaking and everything queued first (with speakAs: only the
+//                        answers and echo; station events are never cut)
 //   IsNotXml (16)        the text is plain; without it the text may carry a volume tag
 //   SpeakPunctuation (64) punctuation is spoken as words
 // A failure (no engine, no audio) throws VoiceError.
@@ -41,9 +44,21 @@ public:
 
     virtual ~Voice() = default;
     virtual void speak(const QString& text, int flags) = 0;
+    // The same with the kind of speech, which decides what a purge may cut and whether the text gives
+    // way to another program's speech. Voices that cannot tell kinds apart speak it as speak() does.
+    virtual void speakAs(SpeechKind kind, const QString& text, int flags)
+    {
+        (void)kind;
+        speak(text, flags);
+    }
     virtual void setFailureHandler(FailureHandler handler) { (void)handler; }
+    // Drops the answers and echo not yet said, as a purge does, and says nothing: the operator moved on
+    // and another program (the screen reader) speaks for this key.
+    virtual void cancelEcho() { }
 };
 
 // Picks the backend: CORVANE_SPEECH_TRANSCRIPT wins, then CORVANE_VOICE=speechd|espeak|none,
-// else speech-dispatcher with espeak-ng in process as the fallback.
-std::unique_ptr<Voice> createDefaultVoice();
+// else speech-dispatcher with espeak-ng in process as the fallback; while a screen reader runs there is
+// no fallback (it would talk over the screen reader) and the voice says once that it has none. Without
+// speech-dispatcher, later requests try it again, at most every few seconds.
+std::unique_ptr<Voice> createDefaultVoice(bool screenReaderRunning = false);

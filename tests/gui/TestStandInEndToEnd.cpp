@@ -1,6 +1,7 @@
 // The window against the real stand-in through the real socket: what an operator sees and hears when
 // stations arrive and chat. Time for the start-up waits is virtual; the stand-in runs for real.
 #include "chat/ChatLog.h"
+#include "directory/DirectoryWindow.h"
 #include "echolink/SocketSession.h"
 #include "speech/KeyMap.h"
 #include "util/FormFixture.h"
@@ -165,6 +166,32 @@ private slots:
         QTest::keyClicks(w.chatLine(), QStringLiteral("a,"));
         QCOMPARE(w.voice.texts(), (QStringList { "a", ",", "Comma" }));
         QCOMPARE(w.chatLine()->text(), QStringLiteral("a,"));
+    }
+
+    // The stand-in's demo directory: Ctrl+L, part of a callsign, one match heard, Enter, and the QSO is announced.
+    void aStationFoundInTheDirectoryIsConnected()
+    {
+        Window w;
+        w.form->show();
+        w.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        w.chatLine()->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(w.chatLine(), Qt::Key_L, Qt::ControlModifier);
+        DirectoryWindow* directory = w.form->directoryWindow();
+        QVERIFY(directory);
+        QTRY_COMPARE(QApplication::activeWindow(), directory);
+        QVERIFY2(directory->matchCount() >= 30, qPrintable(w.voice.texts().join('|')));
+        w.voice.spoken.clear();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("q1abd"));
+        QCOMPARE(w.voice.texts().mid(w.voice.texts().size() - 2),
+                 (QStringList { "1 match", "Quebec One Alpha Bravo Delta. Sam Reed, Elm Falls. busy" }));
+        w.voice.spoken.clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(w.form->roster().connectionCount(), 1, 10000);
+        QVERIFY(StandIn::send(QStringLiteral("calls")).contains(QStringLiteral("Connect1 Q1ABD")));
+        QVERIFY2(w.voice.texts().join('|').contains(QStringLiteral("Quebec One Alpha Bravo Delta")),
+                 qPrintable(w.voice.texts().join('|')));
+        QVERIFY(!directory->isVisible());
     }
 
     void tabFromTheChatLineSaysEachControlThenTheMemories()

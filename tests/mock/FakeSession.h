@@ -53,6 +53,12 @@ public:
         record(QStringLiteral("AlarmLogText"), {});
         return alarmLog;
     }
+    QList<StationDirectory::Entry> directory;
+    QList<StationDirectory::Entry> StationList() override
+    {
+        record(QStringLiteral("StationList"), {});
+        return directory;
+    }
 
     // EchoLink's events, raised as the real session raises them: through the signals the window is wired to.
     void raiseConnected(const QString& call, const QString& name, const QString& address)

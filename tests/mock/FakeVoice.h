@@ -14,18 +14,22 @@ public:
     {
         QString text;
         int flags;
+        SpeechKind kind = SpeechKind::Event; // not compared: the Parts' texts and flags are
         bool operator==(const Request& o) const { return text == o.text && flags == o.flags; }
     };
     QList<Request> spoken;
     QString failWith;
 
-    void speak(const QString& text, int flags) override
+    void speak(const QString& text, int flags) override { speakAs(SpeechKind::Event, text, flags); }
+    void speakAs(SpeechKind kind, const QString& text, int flags) override
     {
         if (!failWith.isEmpty())
             throw VoiceError(failWith);
-        spoken.append({ text, flags });
+        spoken.append({ text, flags, kind });
     }
     void setFailureHandler(FailureHandler handler) override { failureHandler = std::move(handler); }
+    void cancelEcho() override { ++echoCancels; }
+    int echoCancels = 0;
     // A request that fails after speak() returned, as a background voice reports it.
     void failInBackground(const QString& message)
     {

@@ -70,7 +70,7 @@ private slots:
             QCOMPARE(EchoLinkWire::findOperation(entry.name), &entry);
             names.insert(entry.name);
         }
-        QCOMPARE(names.size(), 13);
+        QCOMPARE(names.size(), 14);
         QCOMPARE(EchoLinkWire::rowOf(EchoLinkWire::Operation::AlarmLogText).result, EchoLinkWire::Type::Text);
         QCOMPARE(EchoLinkWire::findOperation("connect1"), nullptr); // names are exact
         for (qsizetype i = 0; i < EchoLinkWire::events().size(); ++i) {

@@ -61,6 +61,11 @@ void TestKeyMap::everyRowOfTheMap_data()
     QTest::newRow("Ctrl+D") << int(Qt::Key_D) << ctrl << true << true << false << A::DisconnectAll << true;
     QTest::newRow("plain D") << int(Qt::Key_D) << none << true << true << false << A::None << true;
     QTest::newRow("Alt+D") << int(Qt::Key_D) << alt << true << true << false << A::None << true;
+    QTest::newRow("Ctrl+L directory") << int(Qt::Key_L) << ctrl << false << true << false << A::OpenDirectory << true;
+    QTest::newRow("plain L types") << int(Qt::Key_L) << none << false << true << false << A::None << false;
+    QTest::newRow("Alt+L") << int(Qt::Key_L) << alt << false << true << false << A::None << false;
+    QTest::newRow("Ctrl+Alt+L (AltGr) types") << int(Qt::Key_L) << (ctrl | alt) << false << true << false << A::None
+                                              << false;
     QTest::newRow("Alt+R") << int(Qt::Key_R) << alt << false << true << false << A::ReConnect << true;
     QTest::newRow("Ctrl+R does nothing") << int(Qt::Key_R) << ctrl << false << true << false << A::None << true;
     QTest::newRow("plain R") << int(Qt::Key_R) << none << false << true << false << A::None << true;
@@ -68,6 +73,11 @@ void TestKeyMap::everyRowOfTheMap_data()
     QTest::newRow("Ctrl+Alt+T") << int(Qt::Key_T) << (ctrl | alt) << false << true << false << A::SpeakTime << true;
     QTest::newRow("plain T") << int(Qt::Key_T) << none << false << true << false << A::None << true;
     QTest::newRow("Shift+T") << int(Qt::Key_T) << shift << false << true << false << A::None << true;
+    QTest::newRow("Ctrl+O") << int(Qt::Key_O) << ctrl << true << true << false << A::OpenAccountSetup << true;
+    QTest::newRow("Ctrl+Shift+O") << int(Qt::Key_O) << (ctrl | shift) << false << true << false << A::OpenAccountSetup
+                                  << true;
+    QTest::newRow("plain O types") << int(Qt::Key_O) << none << false << true << false << A::None << false;
+    QTest::newRow("Ctrl+Alt+O is AltGr") << int(Qt::Key_O) << (ctrl | alt) << false << true << false << A::None << false;
     QTest::newRow("Left on the volume bar") << int(Qt::Key_Left) << none << false << true << true << A::None << true;
     QTest::newRow("Right on the volume bar") << int(Qt::Key_Right) << none << false << true << true << A::None << true;
     QTest::newRow("Left elsewhere") << int(Qt::Key_Left) << none << false << true << false << A::None << false;

@@ -7,6 +7,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSemaphore>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -574,6 +575,39 @@ private slots:
         QCOMPARE(session.AlarmLogText(), "");
         QCOMPARE(send("alarmlog 12:36 Q3EF is on"), "ok");
         QCOMPARE(session.AlarmLogText(), "12:36 Q3EF is on");
+    }
+
+    // The stand-in's demo directory arrives as entries of every kind; a refusal carries its reason.
+    void stationListArrivesWholeAndItsRefusalIsAnError()
+    {
+        startStandIn();
+        SocketSession session;
+        const QList<StationDirectory::Entry> entries = session.StationList();
+        QVERIFY(entries.size() >= 30);
+        QSet<StationDirectory::Kind> kinds;
+        for (const StationDirectory::Entry& entry : entries) {
+            kinds.insert(entry.kind);
+            QCOMPARE(entry.kind, StationDirectory::kindOfCallsign(entry.callsign));
+            QVERIFY(entry.node > 0);
+        }
+        QCOMPARE(kinds.size(), 4);
+        QCOMPARE(send("fail StationList The directory is being fetched"), "ok");
+        QCOMPARE(errorOf([&] { session.StationList(); }), "The directory is being fetched");
+        QCOMPARE(session.StationList(), entries);
+    }
+
+    void malformedStationListFailsTheCall()
+    {
+        QTemporaryDir folder;
+        MisbehavingServer server(folder.path() + "/echolink.sock", [](const QJsonObject& call) {
+            return withId("{\"id\":ID,\"ok\":true,\"value\":[{\"callsign\":\"Q1AB\",\"kind\":\"station\"}]}\n", call);
+        });
+        QVERIFY(server.startListening());
+        SocketSession session;
+        session.setServerPath(folder.path() + "/echolink.sock");
+        const QString error = errorOf([&] { session.StationList(); });
+        QVERIFY2(error.startsWith("EchoLink sent a malformed answer to StationList: "), qPrintable(error));
+        QVERIFY2(error.contains("a station list"), qPrintable(error));
     }
 
     void unreadableAlarmLogReadsAsEmpty()

@@ -15,12 +15,14 @@ private slots:
     void transcriptWinsOverAForcedVoice();
     void noneBehavesAsAMachineWithoutSpeech_data();
     void noneBehavesAsAMachineWithoutSpeech();
+    void besideAScreenReaderWithoutTheServiceItSaysOnceThatItHasNoVoice();
 };
 
 void TestVoiceFactory::cleanup()
 {
     qunsetenv("CORVANE_SPEECH_TRANSCRIPT");
     qunsetenv("CORVANE_VOICE");
+    qunsetenv("SPEECHD_ADDRESS");
 }
 
 void TestVoiceFactory::transcriptWinsOverAForcedVoice()
@@ -56,6 +58,23 @@ void TestVoiceFactory::noneBehavesAsAMachineWithoutSpeech()
             QCOMPARE(error.message(), QStringLiteral("No speech engine available."));
         }
     }
+}
+
+// espeak-ng in our process would talk over the screen reader, so there is no fallback: one line says why.
+void TestVoiceFactory::besideAScreenReaderWithoutTheServiceItSaysOnceThatItHasNoVoice()
+{
+    QTemporaryDir dir;
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + dir.filePath("no-service").toLocal8Bit());
+    const std::unique_ptr<Voice> voice = createDefaultVoice(true);
+    QString said;
+    try {
+        voice->speak("T", 17);
+    } catch (const VoiceError& error) {
+        said = error.message();
+    }
+    QVERIFY2(said.contains(QStringLiteral("Corvane has no voice of its own")), qPrintable(said));
+    for (int flags : { 17, 19, 65 })
+        voice->speak("R", flags); // nothing more to say about it, and nothing sounds
 }
 
 QTEST_GUILESS_MAIN(TestVoiceFactory)

@@ -39,12 +39,14 @@ struct FormFixture
     QStringList dialogs;
     std::unique_ptr<TmainForm> form;
 
-    FormFixture()
+    // screenReader: the program entry found a screen reader running at start.
+    explicit FormFixture(bool screenReader = false)
     {
         platform.documents = home.path() + QStringLiteral("/Documents");
         QDir().mkpath(platform.documents);
         form = std::make_unique<TmainForm>(MainFormServices { &session, &voice, &clock, &platform, &power,
-                                                              [this](QDialog& d) { dialogs << d.windowTitle(); } });
+                                                              [this](QDialog& d) { dialogs << d.windowTitle(); },
+                                                              screenReader });
     }
 
     QString documentsFile(const QString& name) const

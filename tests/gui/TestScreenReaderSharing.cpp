@@ -71,7 +71,9 @@ private slots:
             QVERIFY(echo.contains(QStringLiteral("Delete")));
         }
 
-        // What happens without the operator asking is spoken whatever runs beside Corvane.
+        // What happens without the operator asking is spoken whatever runs beside Corvane. (An empty chat
+        // line, so that the connect adds no word about kept text.)
+        chatLine(f)->clear();
         f.voice.spoken.clear();
         f.session.raiseChatTextReceived(QStringLiteral("Q2CD>good morning"));
         f.session.raiseConnected(QStringLiteral("Q3EF"), QStringLiteral("Bo"), QStringLiteral("10.0.0.3"));

@@ -3,16 +3,36 @@
 #include <QString>
 #include <vector>
 
-// One control of the window: its object name, caption, what a screen reader calls it and how it describes
-// it, and its place in the Tab order (0 for a control the Tab key skips). The builder, the screen-reader
-// texts, the Tab order and the tests all read this one table.
+// The kind of widget a control is.
+enum class ControlKind
+{
+    Label,
+    Button,
+    CheckBox,
+    EditLine,
+    TextPane,
+    Slider,
+    SpinBox,
+    ProgressBar,
+    Panel,
+};
+
+// One control of the window: its object name, kind, caption, what a screen reader calls it and how it
+// describes it, its place in the Tab order (0 for a control the Tab key skips), whether it starts checked,
+// whether it takes the focus by mouse though the Tab key skips it, and whether its text changes while
+// Corvane runs (a screen reader then reads the text with the name). The builder, the screen-reader texts,
+// the Tab order and the tests all read this one table.
 struct ControlRow
 {
     QString objectName;
+    ControlKind kind = ControlKind::Label;
     QString caption;
     QString accessibleName;
     QString description;
     int tabPosition = 0;
+    bool initiallyChecked = false;
+    bool clickFocus = false;
+    bool textChanges = false;
 };
 
 const std::vector<ControlRow>& controlTable();

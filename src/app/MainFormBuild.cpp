@@ -37,23 +37,14 @@ QPushButton* makeButton(QWidget* parent, const QString& name)
     return button;
 }
 
-QCheckBox* makeCheckBox(QWidget* parent, const char* name, bool checked)
+QCheckBox* makeCheckBox(QWidget* parent, const char* name)
 {
     const QString objectName = QString::fromLatin1(name);
-    auto* box = new QCheckBox(controlRow(objectName).caption, parent);
+    const ControlRow& control = controlRow(objectName);
+    auto* box = new QCheckBox(control.caption, parent);
     box->setObjectName(objectName);
-    box->setChecked(checked);
+    box->setChecked(control.initiallyChecked);
     return box;
-}
-
-// The labels whose text changes while Corvane runs; a screen reader reads their text with their name.
-bool showsChangingText(const QString& objectName)
-{
-    static const QStringList names { QStringLiteral("ClockUniversalTime"), QStringLiteral("ClockLocalTime"),
-                                     QStringLiteral("lblConnInfo"),        QStringLiteral("lblTalkingNow"),
-                                     QStringLiteral("lblStationCount"),    QStringLiteral("lblFontSize"),
-                                     QStringLiteral("QRZLinkLabel"),       QStringLiteral("StatusBarPanel1") };
-    return names.contains(objectName);
 }
 
 // Labels show text from outside (callsigns, names, station text): always as plain text, so that nothing a
@@ -65,7 +56,8 @@ QLabel* makeLabel(QWidget* parent, const char* name)
     auto* label = new QLabel(parent);
     label->setObjectName(objectName);
     label->setTextFormat(Qt::PlainText);
-    if (showsChangingText(objectName))
+    // A screen reader reads a changing text with the label's name.
+    if (control.textChanges)
         ScreenReader::readTextOf(label, control.accessibleName);
     label->setText(control.caption);
     return label;
@@ -115,10 +107,11 @@ void TmainForm::buildControls()
     buildStatusBar();
     m_focusOutline = new FocusOutline(this);
 
-    // Controls the Tab key skips still take the focus by mouse.
-    for (QWidget* w : std::initializer_list<QWidget*> { btnUpDown, Button1, btnChatClear, TxTimeFill, Button2,
-                                                        FocusToFrontCheckBox, QRZLinkLabel, redtChat, redtStation })
-        w->setFocusPolicy(Qt::ClickFocus);
+    // Controls the Tab key skips still take the focus by mouse where the table says so.
+    for (const ControlRow& control : controlTable()) {
+        if (control.clickFocus)
+            findChild<QWidget*>(control.objectName)->setFocusPolicy(Qt::ClickFocus);
+    }
 }
 
 // Top row: the two clocks either side of the connection and talker labels.
@@ -203,10 +196,10 @@ void TmainForm::buildCentre(QWidget* central, QVBoxLayout* layout)
 void TmainForm::buildOptionsAndMemories(QWidget* central, QVBoxLayout* layout)
 {
     auto* options = new QHBoxLayout;
-    cbCheckAway = makeCheckBox(central, "cbCheckAway", false);
-    SpeakCheckBox = makeCheckBox(central, "SpeakCheckBox", true);
-    ButtonAnnounceCheckBox = makeCheckBox(central, "ButtonAnnounceCheckBox", true);
-    KeySpeakCheckBox = makeCheckBox(central, "KeySpeakCheckBox", false);
+    cbCheckAway = makeCheckBox(central, "cbCheckAway");
+    SpeakCheckBox = makeCheckBox(central, "SpeakCheckBox");
+    ButtonAnnounceCheckBox = makeCheckBox(central, "ButtonAnnounceCheckBox");
+    KeySpeakCheckBox = makeCheckBox(central, "KeySpeakCheckBox");
     for (QCheckBox* box : { cbCheckAway, SpeakCheckBox, ButtonAnnounceCheckBox, KeySpeakCheckBox })
         options->addWidget(box);
     options->addStretch(1);
@@ -248,8 +241,8 @@ void TmainForm::buildBottomRow(QWidget* central, QVBoxLayout* layout)
     QSizePolicy keepPlace = TxTimeFill->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true);
     TxTimeFill->setSizePolicy(keepPlace);
-    SpeechEnableCheckBox = makeCheckBox(central, "SpeechEnableCheckBox", true);
-    FocusToFrontCheckBox = makeCheckBox(central, "FocusToFrontCheckBox", true);
+    SpeechEnableCheckBox = makeCheckBox(central, "SpeechEnableCheckBox");
+    FocusToFrontCheckBox = makeCheckBox(central, "FocusToFrontCheckBox");
     // The look-up link is the one label that is rich text: Corvane writes its markup itself, with the callsign
     // escaped.
     QRZLinkLabel = makeLabel(central, "QRZLinkLabel");

@@ -31,6 +31,56 @@ private slots:
         QVERIFY(f.form->findChild<QSplitter*>(QStringLiteral("Splitter1")));
     }
 
+    // The kind and the focus the table gives each control are the ones the window built.
+    void everyControlIsOfItsKindAndTakesTheFocusTheTableGives()
+    {
+        FormFixture f;
+        for (const ControlRow& control : controlTable()) {
+            QWidget* widget = f.form->findChild<QWidget*>(control.objectName);
+            QVERIFY2(widget, qPrintable(control.objectName));
+            const char* wanted = nullptr;
+            switch (control.kind) {
+            case ControlKind::Label:
+                wanted = "QLabel";
+                break;
+            case ControlKind::Button:
+                wanted = "QPushButton";
+                break;
+            case ControlKind::CheckBox:
+                wanted = "QCheckBox";
+                break;
+            case ControlKind::EditLine:
+                wanted = "QLineEdit";
+                break;
+            case ControlKind::TextPane:
+                wanted = "QTextBrowser";
+                break;
+            case ControlKind::Slider:
+                wanted = "QSlider";
+                break;
+            case ControlKind::SpinBox:
+                wanted = "QSpinBox";
+                break;
+            case ControlKind::ProgressBar:
+                wanted = "QProgressBar";
+                break;
+            case ControlKind::Panel:
+                wanted = "QFrame";
+                break;
+            }
+            QVERIFY2(widget->inherits(wanted), qPrintable(control.objectName + QStringLiteral(" is not a ") + wanted));
+            const Qt::FocusPolicy policy = widget->focusPolicy();
+            if (control.tabPosition > 0)
+                QVERIFY2(policy & Qt::TabFocus, qPrintable(control.objectName));
+            else if (control.clickFocus)
+                QVERIFY2(policy == Qt::ClickFocus, qPrintable(control.objectName));
+            else
+                QVERIFY2(!(policy & Qt::TabFocus), qPrintable(control.objectName));
+            if (control.kind != ControlKind::CheckBox)
+                QVERIFY2(!control.initiallyChecked, qPrintable(control.objectName));
+        }
+    }
+
     void creationStateMatchesTheDesign()
     {
         FormFixture f;

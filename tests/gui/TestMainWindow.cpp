@@ -38,36 +38,12 @@ private slots:
         for (const ControlRow& control : controlTable()) {
             QWidget* widget = f.form->findChild<QWidget*>(control.objectName);
             QVERIFY2(widget, qPrintable(control.objectName));
-            const char* wanted = nullptr;
-            switch (control.kind) {
-            case ControlKind::Label:
-                wanted = "QLabel";
-                break;
-            case ControlKind::Button:
-                wanted = "QPushButton";
-                break;
-            case ControlKind::CheckBox:
-                wanted = "QCheckBox";
-                break;
-            case ControlKind::EditLine:
-                wanted = "QLineEdit";
-                break;
-            case ControlKind::TextPane:
-                wanted = "QTextBrowser";
-                break;
-            case ControlKind::Slider:
-                wanted = "QSlider";
-                break;
-            case ControlKind::SpinBox:
-                wanted = "QSpinBox";
-                break;
-            case ControlKind::ProgressBar:
-                wanted = "QProgressBar";
-                break;
-            case ControlKind::Panel:
-                wanted = "QFrame";
-                break;
-            }
+            // The Qt class of each kind, in the order of ControlKind.
+            static constexpr const char* classOfKind[]
+                = { "QLabel",  "QPushButton", "QCheckBox",    "QLineEdit", "QTextBrowser",
+                    "QSlider", "QSpinBox",    "QProgressBar", "QFrame" };
+            static_assert(std::size(classOfKind) == static_cast<size_t>(ControlKind::Panel) + 1);
+            const char* wanted = classOfKind[static_cast<int>(control.kind)];
             QVERIFY2(widget->inherits(wanted), qPrintable(control.objectName + QStringLiteral(" is not a ") + wanted));
             const Qt::FocusPolicy policy = widget->focusPolicy();
             if (control.tabPosition > 0)

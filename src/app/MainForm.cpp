@@ -302,6 +302,7 @@ bool TmainForm::pressOnEnter(QPushButton* button, QKeyEvent* key)
     return true;
 }
 
+// Each timer's interval, handler and starter are in the timer table (platform/TimerTable.h).
 void TmainForm::wireTimers()
 {
     auto on = [this](Timer& timer, auto handler) {

@@ -11,14 +11,15 @@
 #include "platform/EventLoop.h"
 #include "platform/Platform.h"
 #include "platform/PowerControl.h"
+#include "platform/TimerTable.h"
 #include "speech/Announcer.h"
 #include "speech/VoiceMarkup.h"
 
 ShutDown::ShutDown(const ShutDownParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts)
-    , m_shutDownTimer(new Timer(parts.clock, 15000, this))
-    , m_shutdownTimer2(new Timer(parts.clock, 2000, this))
+    , m_shutDownTimer(Timers::make(TimerId::ShutDownTimer, parts.clock, this))
+    , m_shutdownTimer2(Timers::make(TimerId::ShutdownTimer2, parts.clock, this))
 {
     connect(&parts.lifecycle, &Lifecycle::attaching, this, [this] {
         m_shutDownTimer->stop();
@@ -101,7 +102,6 @@ void ShutDown::ApplicationEvents1Exception(const QString& message)
 void ShutDown::startCountDown()
 {
     m_parts.lifecycle.setShutdownPending(true);
-    m_shutDownTimer->setInterval(18000);
     m_shutDownTimer->start();
 }
 
@@ -117,7 +117,6 @@ void ShutDown::ShutDownTimerTimer()
     letPendingMessagesRun();
     m_shutDownTimer->stop();
     m_parts.lifecycle.setShutdownPending(false);
-    m_shutdownTimer2->setInterval(2000);
     m_shutdownTimer2->start();
 }
 

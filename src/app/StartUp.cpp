@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
 #include "platform/Platform.h"
+#include "platform/TimerTable.h"
 #include "speech/Announcer.h"
 #include "speech/DisplaySettings.h"
 #include "speech/KeyboardMap.h"
@@ -30,7 +31,7 @@ constexpr int ChecksBeforeGivingUp = 3;
 StartUp::StartUp(const StartUpParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts)
-    , m_startUpTimer(new Timer(parts.clock, 1000, this))
+    , m_startUpTimer(Timers::make(TimerId::StartUpTimer, parts.clock, this))
 {
 }
 
@@ -83,7 +84,6 @@ void StartUp::FormCreate()
     }
     detectQso();
     m_parts.stations.setFirstListReceived(false);
-    m_startUpTimer->setInterval(4000);
     m_startUpTimer->start();
 }
 
@@ -108,11 +108,7 @@ void StartUp::attachStep()
     roster.setLastStation(QString());
     m_parts.connectionView.showConnectionState(ConnectionState::Attaching);
     m_parts.view.enableKeyPreview();
-    m_parts.chatLine.clearTextTimer().setInterval(300);
     m_parts.stations.resetAlarmLog();
-    m_parts.away.replyTimer().setInterval(5000);
-    m_parts.keys.checkBoxTimeOut().setInterval(10000);
-    m_parts.keys.f9TimeOut().setInterval(600000);
     m_parts.lifecycle.beginAttach();
     m_parts.transmit.stopTransmitBar();
     m_parts.connectionView.showLookUpPath(QStringLiteral("/db/"));

@@ -4,6 +4,7 @@
 #include "echolink/EchoLinkSession.h"
 #include "echolink/StationRoster.h"
 #include "platform/Clock.h"
+#include "platform/TimerTable.h"
 #include "speech/Announcer.h"
 #include "speech/OptionBoxes.h"
 
@@ -12,7 +13,7 @@ const QString AwayReply::ReplySuffix = QStringLiteral(" [Google for \"Corvane\"]
 AwayReply::AwayReply(const AwayReplyParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts)
-    , m_timer1(new Timer(parts.clock, 5000, this))
+    , m_timer1(Timers::make(TimerId::Timer1, parts.clock, this))
 {
 }
 

@@ -8,13 +8,14 @@
 #include "echolink/TransmitControl.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
+#include "platform/TimerTable.h"
 #include "speech/Announcer.h"
 #include "speech/OptionBoxes.h"
 
 ChatLine::ChatLine(const ChatLineParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts)
-    , m_timerClearText(new Timer(parts.clock, 300, this))
+    , m_timerClearText(Timers::make(TimerId::TimerClearText, parts.clock, this))
 {
     // Every Tx/Rx press that keys or unkeys clears the line a moment later.
     connect(&parts.transmit, &TransmitControl::txRxPressed, m_timerClearText, [this] { m_timerClearText->start(); });

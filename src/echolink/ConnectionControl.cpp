@@ -10,6 +10,7 @@
 #include "echolink/TransmitControl.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
+#include "platform/TimerTable.h"
 #include "speech/Announcer.h"
 #include "speech/OptionBoxes.h"
 
@@ -18,7 +19,7 @@ using Button = ConnectionView::Button;
 ConnectionControl::ConnectionControl(const ConnectionParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts)
-    , m_disconnectTimer(new Timer(parts.clock, 3000, this))
+    , m_disconnectTimer(Timers::make(TimerId::DisconnectTimer, parts.clock, this))
 {
 }
 
@@ -35,7 +36,6 @@ void ConnectionControl::refuseBeyondMaximum(const QString& call, const QString& 
     m_parts.session.SendChatText(call
                                  + QStringLiteral(" Sorry too many connections, Disconnecting, Please try Later. "));
     letPendingMessagesRun();
-    m_disconnectTimer->setInterval(7000);
     m_disconnectTimer->start();
 }
 

@@ -4,6 +4,7 @@
 #include "echolink/EchoLinkSession.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
+#include "platform/TimerTable.h"
 #include "speech/Announcer.h"
 #include "speech/OptionBoxes.h"
 #include "speech/SoundFiles.h"
@@ -11,7 +12,7 @@
 TransmitControl::TransmitControl(const TransmitParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts)
-    , m_txTimer(new Timer(parts.clock, TickMs, this))
+    , m_txTimer(Timers::make(TimerId::TxTimer, parts.clock, this))
 {
     m_txTimer->start();
 }

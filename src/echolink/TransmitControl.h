@@ -1,6 +1,7 @@
 #pragma once
 
 #include "echolink/ConnectionStates.h"
+#include "platform/TimerTable.h"
 
 #include <QObject>
 
@@ -39,7 +40,7 @@ class TransmitControl : public QObject
 public:
     // A full bar: three minutes of 100 ticks.
     static constexpr int FullBar = 100;
-    static constexpr int TickMs = 1800;
+    static constexpr int TickMs = Timers::intervalMs(TimerId::TxTimer);
     // The bell rings as the bar reaches this value, nine seconds before it empties.
     static constexpr int BellAt = 5;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TimerTable.h"
+
 #include <QString>
 #include <QStringList>
 #include <Qt>
@@ -65,9 +67,9 @@ OptionKey optionKey(KeyAction action);
 
 // F5 to F8 go back to the home control this long after the last of them; F9's remote commands switch
 // themselves off after ten minutes; F12 counts down this long before the computer is switched off.
-constexpr int CheckBoxTimeOutMs = 10000;
-constexpr int RemoteTimeOutMs = 600000;
-constexpr int ShutDownCountDownMs = 18000;
+constexpr int CheckBoxTimeOutMs = Timers::intervalMs(TimerId::TimerCheckBoxTimeOut);
+constexpr int RemoteTimeOutMs = Timers::intervalMs(TimerId::TimerF9TimeOut);
+constexpr int ShutDownCountDownMs = Timers::intervalMs(TimerId::ShutDownTimer);
 
 // The chat pane's text is red (0x00BBGGRR) while remote commands are enabled.
 constexpr quint32 RemoteChatColor = 0x0000FF;

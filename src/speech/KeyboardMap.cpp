@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
 #include "platform/Platform.h"
+#include "platform/TimerTable.h"
 #include "speech/Announcer.h"
 #include "speech/ColorSchemes.h"
 #include "speech/DisplaySettings.h"
@@ -21,8 +22,8 @@ using KeyMap::KeyAction;
 KeyboardMap::KeyboardMap(const KeyboardMapParts& parts, QObject* parent)
     : QObject(parent)
     , m_parts(parts)
-    , m_timerCheckBoxTimeOut(new Timer(parts.clock, KeyMap::CheckBoxTimeOutMs, this))
-    , m_timerF9TimeOut(new Timer(parts.clock, KeyMap::RemoteTimeOutMs, this))
+    , m_timerCheckBoxTimeOut(Timers::make(TimerId::TimerCheckBoxTimeOut, parts.clock, this))
+    , m_timerF9TimeOut(Timers::make(TimerId::TimerF9TimeOut, parts.clock, this))
 {
 }
 

@@ -8,3 +8,4 @@ corvane_add_test(SUITE units NAME TestAlarmLogParse SOURCES unit/TestAlarmLogPar
 corvane_add_test(SUITE units NAME TestStationTextSplit SOURCES unit/TestStationTextSplit.cpp LIBS corvane_echolink_rules)
 corvane_add_test(SUITE units NAME TestStandInSend SOURCES unit/TestStandInSend.cpp LIBS Qt6::Core)
 corvane_add_test(SUITE units NAME TestConnectionStates SOURCES unit/TestConnectionStates.cpp LIBS corvane_echolink_control)
+corvane_add_test(SUITE units NAME TestTransmitRules SOURCES unit/TestTransmitRules.cpp LIBS corvane_echolink_control)

@@ -1,7 +1,6 @@
-// Keying and unkeying through the Tx/Rx button, the transmit time bar with its bell on the virtual clock,
-// and EchoLink's transmit and link events.
+// Keying and unkeying through the Tx/Rx button and EchoLink's transmit events, through the window (the time
+// bar's bell and the link events run on recording views in TestTransmitRules).
 #include "chat/ChatLine.h"
-#include "speech/SoundFiles.h"
 #include "util/FormFixture.h"
 
 #include <QLineEdit>
@@ -91,40 +90,6 @@ private slots:
         QCOMPARE(f.session.callsOf("Transmit"), (QStringList { "Transmit(true)", "Transmit(false)" }));
     }
 
-    void bellRingsNineSecondsBeforeTheBarEmpties_data()
-    {
-        QTest::addColumn<bool>("timerBell");
-        QTest::newRow("bell on") << true;
-        QTest::newRow("bell off") << false;
-    }
-
-    void bellRingsNineSecondsBeforeTheBarEmpties()
-    {
-        QFETCH(bool, timerBell);
-        FormFixture f;
-        startInQso(f);
-        f.form->transmit().setTimerBell(timerBell);
-        const QStringList bell = timerBell ? QStringList { SoundFiles::timeoutWavPath() } : QStringList();
-        press(f);
-
-        f.clock.advance(171000 - 1);
-        QVERIFY(f.platform.sounds.isEmpty());
-        QCOMPARE(bar(f)->value(), 6);
-        f.clock.advance(1);
-        QCOMPARE(f.platform.sounds, bell);
-        QCOMPARE(bar(f)->value(), 5);
-
-        // At three minutes the bar fills again and keeps draining.
-        f.clock.advance(9000 - 1);
-        QCOMPARE(bar(f)->value(), 1);
-        f.clock.advance(1);
-        QCOMPARE(bar(f)->value(), 100);
-        QCOMPARE(f.platform.sounds, bell);
-        f.clock.advance(171000);
-        QCOMPARE(f.platform.sounds, bell + bell);
-        QCOMPARE(f.form->transmit().txTimeFill(), 5);
-    }
-
     void disconnectWhileKeyedLeavesTheToggleOn()
     {
         FormFixture f;
@@ -160,27 +125,6 @@ private slots:
         f.session.raiseTX(true);
         f.session.raiseConnected(QStringLiteral("Q2CD"), QStringLiteral("Ann"), QStringLiteral("10.0.0.2"));
         QVERIFY(tx.notTransmitting());
-    }
-
-    void linkStatusGreysOrRestoresTheWindow_data()
-    {
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<quint32>("color");
-        QTest::newRow("link enabled") << true << WindowColors::Idle;
-        QTest::newRow("link disabled") << false << WindowColors::Waiting;
-    }
-
-    void linkStatusGreysOrRestoresTheWindow()
-    {
-        QFETCH(bool, enabled);
-        QFETCH(quint32, color);
-        FormFixture f;
-        f.startUp();
-        auto* reconnect = f.widget<QPushButton>(QStringLiteral("btnLastConnect"));
-        reconnect->setEnabled(true);
-        f.session.raiseLinkStatusChange(enabled);
-        QCOMPARE(f.form->windowColor(), color);
-        QVERIFY(!reconnect->isEnabled());
     }
 };
 

@@ -3,6 +3,7 @@
 #include "NodeHarness.h"
 #include "WavFile.h"
 
+#include <QLocalSocket>
 #include <QRegularExpression>
 
 using namespace NodeHarness;
@@ -44,6 +45,8 @@ private slots:
     void shutdownClosesAndEnds();
     void configurationOthersCanReadIsRefused();
     void cancelledCallsLeaveTheNodeAnswering();
+    void stationListIsTheDirectorys();
+    void everyOperationOfTheTableIsAnswered();
 
 private:
     void startBoth(const QStringList& directoryArguments = {});
@@ -239,6 +242,8 @@ void TestNodeLoopback::directoryDownIsSaid()
     QTRY_VERIFY_WITH_TIMEOUT(
         !(error = errorOf([this] { a_->session->RefreshStationList(true); })).contains(QLatin1String("yet")), 5000);
     QCOMPARE(error, QStringLiteral("No EchoLink directory server could be reached (127.0.0.3)"));
+    // Without a list there is none to show, and the reason is said instead.
+    QCOMPARE(errorOf([this] { a_->session->StationList(); }), error);
     QCOMPARE(a_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
 }
 
@@ -287,6 +292,93 @@ void TestNodeLoopback::cancelledCallsLeaveTheNodeAnswering()
     QCOMPARE(a_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
     // The node still works a QSO.
     connectAnnToBob();
+}
+
+void TestNodeLoopback::stationListIsTheDirectorys()
+{
+    using StationDirectory::Kind;
+    startBoth({ QStringLiteral("--listed"), QStringLiteral("*TESTCONF*,127.0.0.10,ON,Test conference"),
+                QStringLiteral("--listed"), QStringLiteral("Q3CCC-L,127.0.0.11,BUSY,In Conference *TESTCONF*"),
+                QStringLiteral("--listed"), QStringLiteral("Q4DDD-R,127.0.0.12,BUSY,Hilltop 147.00"),
+                QStringLiteral("--listed"), QStringLiteral("Q5EEE,127.0.0.13,ON,Grüße <b>x</b>") });
+    const QList<StationDirectory::Entry> entries = a_->session->StationList();
+    QHash<QString, StationDirectory::Entry> byCall;
+    for (const StationDirectory::Entry& entry : entries)
+        byCall.insert(entry.callsign, entry);
+    QCOMPARE(byCall.size(), 6);
+    const auto check = [&byCall](const QString& call, const QString& description, const QString& status, Kind kind) {
+        QVERIFY2(byCall.contains(call), qPrintable(call));
+        const StationDirectory::Entry entry = byCall.value(call);
+        QCOMPARE(entry.description, description);
+        QCOMPARE(entry.status, status);
+        QCOMPARE(entry.kind, kind);
+        QVERIFY2(entry.node > 0, qPrintable(call));
+    };
+    check(QStringLiteral("Q2BBB"), QStringLiteral("Loopback"), QStringLiteral("on"), Kind::Station);
+    check(QStringLiteral("*TESTCONF*"), QStringLiteral("Test conference"), QStringLiteral("on"), Kind::Conference);
+    check(QStringLiteral("Q3CCC-L"), QStringLiteral("In Conference *TESTCONF*"),
+          QStringLiteral("in conference *TESTCONF*"), Kind::Link);
+    check(QStringLiteral("Q4DDD-R"), QStringLiteral("Hilltop 147.00"), QStringLiteral("busy"), Kind::Repeater);
+    // Plain text as the directory sent it, decoded once; markup is no markup here.
+    check(QStringLiteral("Q5EEE"), QStringLiteral("Grüße <b>x</b>"), QStringLiteral("on"), Kind::Station);
+    // Node numbers are the directory's, distinct.
+    QSet<int> numbers;
+    for (const StationDirectory::Entry& entry : entries)
+        numbers.insert(entry.node);
+    QCOMPARE(numbers.size(), entries.size());
+    // A station in a QSO shows as busy once the list is fetched again.
+    connectAnnToBob();
+    QTest::qWait(300);
+    a_->session->RefreshStationList(true);
+    for (const StationDirectory::Entry& entry : a_->session->StationList()) {
+        if (entry.callsign == QLatin1String("Q2BBB"))
+            QCOMPARE(entry.status, QStringLiteral("busy"));
+    }
+}
+
+void TestNodeLoopback::everyOperationOfTheTableIsAnswered()
+{
+    startBoth();
+    QLocalSocket socket;
+    socket.connectToServer(a_->socketPath());
+    QVERIFY(socket.waitForConnected(2000));
+    // Quit and Shutdown end the node: they go last, Quit the very last.
+    QList<EchoLinkWire::OperationRow> rows;
+    for (const EchoLinkWire::OperationRow& row : EchoLinkWire::operations()) {
+        if (row.operation != EchoLinkWire::Operation::Quit && row.operation != EchoLinkWire::Operation::Shutdown)
+            rows.append(row);
+    }
+    rows.append(EchoLinkWire::rowOf(EchoLinkWire::Operation::Shutdown));
+    rows.append(EchoLinkWire::rowOf(EchoLinkWire::Operation::Quit));
+    qint64 id = 100;
+    QByteArray pending;
+    for (const EchoLinkWire::OperationRow& row : rows) {
+        QJsonArray args;
+        for (const EchoLinkWire::Type type : row.arguments)
+            args.append(type == EchoLinkWire::Type::Flag ? QJsonValue(false) : QJsonValue(QStringLiteral("Q9NONE")));
+        socket.write(EchoLinkWire::encode(EchoLinkWire::call(++id, row.operation, args)));
+        QElapsedTimer waited;
+        waited.start();
+        std::optional<EchoLinkWire::Reply> reply;
+        while (!reply && waited.elapsed() < 8000) {
+            socket.waitForReadyRead(100);
+            pending += socket.readAll();
+            for (qsizetype end; !reply && (end = pending.indexOf('\n')) >= 0;) {
+                const auto message = EchoLinkWire::decode(pending.left(end));
+                pending.remove(0, end + 1);
+                if (!message || EchoLinkWire::isEvent(*message))
+                    continue;
+                QString error;
+                reply = EchoLinkWire::readReply(*message, row.operation, &error);
+                QVERIFY2(reply, qPrintable(row.name + QStringLiteral(": ") + error));
+            }
+        }
+        QVERIFY2(reply, qPrintable(row.name + QStringLiteral(" was not answered")));
+        QCOMPARE(reply->id, id);
+        QVERIFY2(!reply->error.startsWith(QLatin1String("Unknown operation")), qPrintable(reply->error));
+        QVERIFY2(!reply->error.contains(QLatin1String("cannot do")), qPrintable(reply->error));
+    }
+    QVERIFY(a_->finishes(3000));
 }
 
 QTEST_GUILESS_MAIN(TestNodeLoopback)

@@ -90,6 +90,7 @@ int main(int argc, char** argv)
     if (config && !node.start(&error))
         NodeLog::line(error);
     node.finished = [&app] { app.quit(); };
+    server.serve();
 
     // SIGTERM and SIGINT end the node in order, from the event loop.
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {

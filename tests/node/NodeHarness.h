@@ -64,6 +64,8 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder_ + QStringLiteral("/run"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder_ + QStringLiteral("/config"));
+        // No desktop secret store: the password is the file's.
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
         // A call nobody answers ends in 3 s instead of the network's 20 s (calls are repeated every 2 s).
         env.insert(QStringLiteral("CORVANE_NODE_CONNECT_TIMEOUT_MS"), QStringLiteral("3000"));
         process_.setProcessEnvironment(env);

@@ -2,8 +2,10 @@
 // each node driven through the socket session Corvane uses. Loopback only.
 #include "NodeHarness.h"
 #include "WavFile.h"
+#include "account/AccountPassword.h"
 
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QRegularExpression>
 
 using namespace NodeHarness;
@@ -47,6 +49,7 @@ private slots:
     void cancelledCallsLeaveTheNodeAnswering();
     void stationListIsTheDirectorys();
     void everyOperationOfTheTableIsAnswered();
+    void passwordComesFromTheSecretStore();
 
 private:
     void startBoth(const QStringList& directoryArguments = {});
@@ -379,6 +382,71 @@ void TestNodeLoopback::everyOperationOfTheTableIsAnswered()
         QVERIFY2(!reply->error.contains(QLatin1String("cannot do")), qPrintable(reply->error));
     }
     QVERIFY(a_->finishes(3000));
+}
+
+// The set-up kept the password in the desktop's secret store (GNOME Keyring on a session bus of the test's
+// own) and took it out of the file: the node logs in with it, and the directory takes no other.
+void TestNodeLoopback::passwordComesFromTheSecretStore()
+{
+    const QString keyring = QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon"));
+    const QString dbus = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (keyring.isEmpty() || dbus.isEmpty())
+        QSKIP("gnome-keyring-daemon or dbus-daemon is not installed");
+    const QString data = dir_->filePath(QStringLiteral("a/data"));
+    QDir().mkpath(data);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    QProcess bus;
+    bus.setProcessEnvironment(env);
+    bus.start(dbus, { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
+    QVERIFY(bus.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(bus.readLine().trimmed());
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    QProcess daemon;
+    daemon.setProcessEnvironment(env);
+    daemon.start(keyring, { QStringLiteral("--foreground"), QStringLiteral("--unlock"),
+                            QStringLiteral("--components=secrets") });
+    daemon.write("test-keyring-password");
+    daemon.closeWriteChannel();
+    const auto stop = [&] {
+        a_->stop();
+        daemon.kill();
+        daemon.waitForFinished(3000);
+        bus.kill();
+        bus.waitForFinished(3000);
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    };
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    AccountPassword::DesktopSecretStore store(5000);
+    AccountPassword::Saved saved;
+    for (int tries = 0; tries < 30 && saved.place != AccountPassword::Place::SecretStore; ++tries) {
+        saved = AccountPassword::save(store, QStringLiteral("Q1AAA"), QStringLiteral("kept in the keyring"),
+                                      a_->configPath());
+        if (saved.place != AccountPassword::Place::SecretStore)
+            QTest::qWait(100);
+    }
+    qunsetenv("XDG_DATA_HOME");
+    if (saved.place != AccountPassword::Place::SecretStore) {
+        stop();
+        QSKIP(qPrintable(QStringLiteral("the keyring on a private bus did not take the password: ") + saved.problem));
+    }
+    QFile config(a_->configPath());
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QVERIFY(!config.readAll().contains("Password="));
+    config.close();
+
+    directory_ = std::make_unique<Directory>(
+        QStringList { QStringLiteral("--account"), QStringLiteral("Q1AAA=kept in the keyring") });
+    a_->sessionBus = address;
+    QElapsedTimer started;
+    started.start();
+    a_->start();
+    QCOMPARE(a_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
+    qInfo("node answering %lld ms after its start, password from the secret store", started.elapsed());
+    a_->awaitLogin();
+    QVERIFY(!a_->log().contains("kept in the keyring"));
+    stop();
 }
 
 QTEST_GUILESS_MAIN(TestNodeLoopback)

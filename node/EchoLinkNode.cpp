@@ -5,7 +5,9 @@
 #include "NodeLog.h"
 #include "NodeServer.h"
 #include "NodeText.h"
+#include "WireDirectory.h"
 #include "echolink/EchoLinkWire.h"
+#include "echolink/StationDirectory.h"
 #include "platform/Clock.h"
 
 #include <QTime>
@@ -138,47 +140,54 @@ void EchoLinkNode::handleLine(int client, const QByteArray& line)
 
 void EchoLinkNode::handleCall(int client, const NodeCalls::Call& call)
 {
+    using EchoLinkWire::Operation;
     const Waiter waiter { client, call.id };
-    const QString& op = call.op;
     const auto text = [&call](int i) { return call.args.at(i).toString(); };
     const auto flag = [&call](int i) { return call.args.at(i).toBool(); };
-    note(QStringLiteral("call %1").arg(op));
-    if (op == QLatin1String("Quit")) {
+    note(QStringLiteral("call %1").arg(call.op));
+    if (call.operation == Operation::Quit) {
         answer(waiter);
         return finish();
     }
-    if (op == QLatin1String("Shutdown"))
+    if (call.operation == Operation::Shutdown)
         return shutdown(waiter);
     if (!problem_.isEmpty() || !config_ || !conference_)
         return refuse(waiter, problem_);
     if (finishing_)
         return refuse(waiter, QStringLiteral("EchoLink is closing"));
-    if (op == QLatin1String("Connect1"))
+    // Every operation of the table is answered here: without a default, the compiler names one left out.
+    switch (call.operation) {
+    case Operation::Connect1:
         return connect1(waiter, text(0), flag(1));
-    if (op == QLatin1String("Disconnect1"))
+    case Operation::Disconnect1:
         return disconnect1(waiter, text(0));
-    if (op == QLatin1String("DisconnectAll")) {
+    case Operation::DisconnectAll:
         disconnectAll();
         return answer(waiter);
-    }
-    if (op == QLatin1String("Transmit"))
+    case Operation::Transmit:
         return transmit(waiter, flag(0));
-    if (op == QLatin1String("SendChatText")) {
+    case Operation::SendChatText:
         conference_->sendChat(NodeText::chatToWire(text(0)));
         return answer(waiter);
-    }
-    if (op == QLatin1String("RefreshStationList"))
+    case Operation::RefreshStationList:
         return refreshStationList(waiter, flag(0));
-    if (op == QLatin1String("Reset"))
+    case Operation::Reset:
         return reset(waiter);
-    if (op == QLatin1String("Receiving"))
+    case Operation::Shutdown:
+    case Operation::Quit:
+        return; // answered above
+    case Operation::Receiving:
         return answer(waiter, conference_->receiving());
-    if (op == QLatin1String("Transmitting"))
+    case Operation::Transmitting:
         return answer(waiter, transmitting_);
-    if (op == QLatin1String("SystemConfig.Callsign"))
+    case Operation::SystemConfigCallsign:
         return answer(waiter, config_->callsign);
-    if (op == QLatin1String("AlarmLogText"))
+    case Operation::AlarmLogText:
         return answer(waiter, alarms_.logText());
+    case Operation::StationList:
+        return stationList(waiter);
+    }
+    refuse(waiter, QStringLiteral("The EchoLink node cannot do %1").arg(call.op));
 }
 
 void EchoLinkNode::answer(const Waiter& waiter, const QJsonValue& value)
@@ -319,6 +328,15 @@ void EchoLinkNode::refreshStationList(const Waiter& waiter, bool wait)
     listWaiters_.push_back(waiter);
     listTimer_.start(ListTimeoutMs);
     requestList();
+}
+
+void EchoLinkNode::stationList(const Waiter& waiter)
+{
+    // Before the first list there is nothing true to show: the reason the list is not there yet is.
+    if (directory_->listTime().isNull())
+        return refuse(waiter, loggedIn_ ? QStringLiteral("The EchoLink directory has not sent the station list yet")
+                                        : directoryTrouble());
+    answer(waiter, StationDirectory::toJson(WireDirectory::entriesOf(directory_->stations())));
 }
 
 void EchoLinkNode::reset(const Waiter& waiter)

@@ -67,6 +67,7 @@ private:
     void disconnectAll();
     void transmit(const Waiter& waiter, bool on);
     void refreshStationList(const Waiter& waiter, bool wait);
+    void stationList(const Waiter& waiter);
     void reset(const Waiter& waiter);
     void shutdown(const Waiter& waiter);
 

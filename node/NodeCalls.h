@@ -1,18 +1,22 @@
 #pragma once
 
+#include "echolink/EchoLinkWire.h"
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QString>
 #include <variant>
 
-// What a client of the node's socket asks: one protocol line judged before any of it is acted on.
+// What a client of the node's socket asks: one protocol line judged before any of it is acted on, against
+// the one table of operations the stand-in and Corvane's session share.
 namespace NodeCalls {
 
 struct Call
 {
     qint64 id = 0;
-    QString op;
-    QJsonArray args; // already checked against the operation's signature
+    EchoLinkWire::Operation operation = EchoLinkWire::Operation::Quit;
+    QString op; // its wire name
+    QJsonArray args; // already checked against the operation's arguments
 };
 
 struct Refusal

@@ -1,6 +1,7 @@
 #include "NodeConfig.h"
 
-#include <QDir>
+#include "account/AccountFile.h"
+
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
@@ -20,13 +21,6 @@ struct Problems
     QStringList lines;
     void add(int line, const QString& text) { lines.append(QStringLiteral("line %1: %2").arg(line).arg(text)); }
 };
-
-bool isCallsign(const QString& call)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^(?=[A-Z0-9]*[0-9])(?=[A-Z0-9]*[A-Z])[A-Z0-9]{3,12}(?:-[LR])?$"));
-    return pattern.match(call).hasMatch();
-}
 
 bool hasControlCharacters(const QString& text)
 {
@@ -70,19 +64,7 @@ QStringList commaList(const QString& value)
 // `\n` in the file is a line break of the station information, which the network carries as CR.
 QString infoText(const QString& value)
 {
-    QString text;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value.at(i) == QLatin1Char('\\') && i + 1 < value.size()) {
-            const QChar next = value.at(i + 1);
-            if (next == QLatin1Char('n') || next == QLatin1Char('\\')) {
-                text += next == QLatin1Char('n') ? QLatin1Char('\r') : QLatin1Char('\\');
-                ++i;
-                continue;
-            }
-        }
-        text += value.at(i);
-    }
-    return text;
+    return AccountFile::decodedValue(QStringLiteral("Info"), value).replace(QLatin1Char('\n'), QLatin1Char('\r'));
 }
 
 std::optional<int> number(const QString& value, int low, int high)
@@ -106,7 +88,7 @@ using Setter = void (*)(NodeConfig&, const QString&, int, Problems&);
 void setCallsign(NodeConfig& config, const QString& value, int line, Problems& problems)
 {
     config.callsign = value.toUpper();
-    if (!isCallsign(config.callsign))
+    if (!AccountFile::isCallsign(config.callsign))
         problems.add(line,
                      QStringLiteral("Callsign %1 is not a callsign (letters and digits, -L or -R for a link "
                                     "or repeater)")
@@ -246,10 +228,7 @@ void parseLine(NodeConfig& config, const QString& raw, int line, Problems& probl
 
 QString defaultPath()
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/corvane/echolink.conf");
+    return AccountFile::defaultPath();
 }
 
 std::optional<NodeConfig> parse(const QByteArray& text, QString* error)

@@ -85,6 +85,11 @@ bool NodeServer::listen(QString* error)
 
 void NodeServer::accept()
 {
+    // Until someone answers the lines, clients wait in the listen queue: a line read now would be lost.
+    if (!lineReceived) {
+        listenWatch_->setEnabled(false);
+        return;
+    }
     for (int fd; (fd = ::accept(listenFd_, nullptr, nullptr)) >= 0;) {
         setNonBlocking(fd);
         const int id = ++lastClient_;
@@ -93,6 +98,14 @@ void NodeServer::accept()
         connect(&client->writing, &QSocketNotifier::activated, this, [this, id] { writeTo(id); });
         clients_.emplace(id, std::move(client));
     }
+}
+
+void NodeServer::serve()
+{
+    if (!listenWatch_ || !lineReceived)
+        return;
+    listenWatch_->setEnabled(true);
+    accept();
 }
 
 void NodeServer::readFrom(int id)

@@ -24,7 +24,11 @@ public:
     NodeServer();
     ~NodeServer() override;
 
+    // Claims the socket; clients are taken only once lineReceived is set (see serve()).
     bool listen(QString* error);
+    // Takes the clients that waited while there was no lineReceived (the node's start-up, which may wait for
+    // the desktop's secret store on a local event loop).
+    void serve();
     void answer(int client, const QByteArray& line);
     void event(int client, const QByteArray& line);
     // Writes out what is queued, waiting at most this long (for the last answers before the node ends).

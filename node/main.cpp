@@ -4,6 +4,7 @@
 #include "NodeConfig.h"
 #include "NodeLog.h"
 #include "NodeServer.h"
+#include "account/AccountPassword.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -67,6 +68,17 @@ int main(int argc, char** argv)
     }
     QString problem;
     auto config = NodeConfigFile::load(options.config, &problem);
+    if (config) {
+        // Where Corvane's set-up keeps it: the desktop's secret store, else the file's Password= line. Without
+        // a secret service on the session bus (or without a bus) the store is passed over at once.
+        AccountPassword::DesktopSecretStore secrets;
+        const AccountPassword::Found found = AccountPassword::read(secrets, config->callsign, options.config);
+        if (!found.problem.isEmpty())
+            NodeLog::line(found.problem); // never holds the password
+        config->password = found.password;
+        if (options.verbose && found.place == AccountPassword::Place::SecretStore)
+            NodeLog::line(QStringLiteral("The password is read from the desktop's secret store"));
+    }
     if (config && !config->namesStation())
         problem
             = QStringLiteral("The EchoLink node configuration %1 names no Callsign and Password").arg(options.config);
@@ -78,6 +90,7 @@ int main(int argc, char** argv)
     if (config && !node.start(&error))
         NodeLog::line(error);
     node.finished = [&app] { app.quit(); };
+    server.serve();
 
     // SIGTERM and SIGINT end the node in order, from the event loop.
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {

@@ -37,6 +37,7 @@ struct Station
     QString address;
     int id = 0;
     QString since;
+    bool listedOnly = false; // listed by the test, never logged in
 };
 
 class FakeDirectory : public QObject
@@ -64,9 +65,10 @@ public:
     }
 
     // A station that is listed without ever logging in (one that will not answer, for instance).
-    void addListed(const QString& call, const QString& address, const QString& status)
+    void addListed(const QString& call, const QString& address, const QString& status,
+                   const QString& description = QStringLiteral("Listed"))
     {
-        stations_.insert(call, { call, status, QStringLiteral("Listed"), address, nextId_++, now() });
+        stations_.insert(call, { call, status, description, address, nextId_++, now(), true });
     }
 
 private:
@@ -140,6 +142,7 @@ private:
             station.description = QString::fromLatin1(fields.at(2)).left(27);
             station.address = address;
             station.since = now();
+            station.listedOnly = false;
         }
         note(QStringLiteral("login %1 %2 from %3").arg(call, QString::fromLatin1(status), address));
         socket->write("OK2.6\r");
@@ -149,7 +152,7 @@ private:
     bool loggedIn(const QString& address) const
     {
         for (const Station& station : stations_) {
-            if (station.address == address && station.description != QLatin1String("Listed"))
+            if (station.address == address && !station.listedOnly)
                 return true;
         }
         return false;
@@ -268,7 +271,7 @@ int main(int argc, char** argv)
                                      QStringLiteral("CALL=PASSWORD that may log in (without any, all may)."),
                                      QStringLiteral("account"));
     const QCommandLineOption listed(QStringLiteral("listed"),
-                                    QStringLiteral("CALL,IP,ON|BUSY: a station listed without logging in."),
+                                    QStringLiteral("CALL,IP,ON|BUSY[,DESCRIPTION]: a station listed without logging in."),
                                     QStringLiteral("station"));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every command to stderr."));
     const QCommandLineOption hostile(QStringLiteral("hostile"),
@@ -295,6 +298,9 @@ int main(int argc, char** argv)
         const QStringList parts = entry.split(QLatin1Char(','));
         if (parts.size() == 3)
             directory.addListed(parts.at(0).toUpper(), parts.at(1), parts.at(2).toUpper());
+        else if (parts.size() > 3)
+            directory.addListed(parts.at(0).toUpper(), parts.at(1), parts.at(2).toUpper(),
+                                entry.section(QLatin1Char(','), 3).left(27));
     }
     if (!directory.listen(host, static_cast<quint16>(options.value(port).toUInt()))) {
         std::fprintf(stderr, "fake directory: %s\n", directory.errorString().toLocal8Bit().constData());

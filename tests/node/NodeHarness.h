@@ -64,6 +64,12 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder_ + QStringLiteral("/run"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder_ + QStringLiteral("/config"));
+        // No desktop secret store unless the test gives the node a session bus of its own.
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        if (!sessionBus.isEmpty()) {
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus);
+            env.insert(QStringLiteral("XDG_DATA_HOME"), folder_ + QStringLiteral("/data"));
+        }
         // A call nobody answers ends in 3 s instead of the network's 20 s (calls are repeated every 2 s).
         env.insert(QStringLiteral("CORVANE_NODE_CONNECT_TIMEOUT_MS"), QStringLiteral("3000"));
         process_.setProcessEnvironment(env);
@@ -138,6 +144,7 @@ public:
     QByteArray log() { return process_.readAllStandardError(); }
 
     std::unique_ptr<SocketSession> session;
+    QString sessionBus; // DBUS_SESSION_BUS_ADDRESS for the node; empty: none
 
 private:
     QString folder_;

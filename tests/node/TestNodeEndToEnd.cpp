@@ -3,8 +3,11 @@
 #include "NodeHarness.h"
 #include "WavFile.h"
 #include "chat/ChatLog.h"
+#include "directory/DirectoryWindow.h"
+#include "speech/Phonetics.h"
 #include "util/FormFixture.h"
 
+#include <QApplication>
 #include <QLineEdit>
 
 using namespace NodeHarness;
@@ -15,6 +18,7 @@ class TestNodeEndToEnd : public QObject
 
 private slots:
     void operatorWorksAQsoThroughTheNode();
+    void operatorFindsTheStationInTheDirectoryAndConnects();
 };
 
 namespace {
@@ -94,6 +98,57 @@ void TestNodeEndToEnd::operatorWorksAQsoThroughTheNode()
     QVERIFY2(received, qPrintable(error));
     QVERIFY2(shareOfEnergy(*received, 700) > 0.9, qPrintable(QString::number(shareOfEnergy(*received, 700))));
     own.stop();
+}
+
+// Ctrl+L, part of the other callsign typed into the directory, the one match heard, Enter: the QSO.
+void TestNodeEndToEnd::operatorFindsTheStationInTheDirectoryAndConnects()
+{
+    const auto folder = scratchFolder();
+    QTemporaryDir& dir = *folder;
+    TwoNodes nodes(dir);
+    NodeProcess& other = nodes.other;
+
+    FormFixture f;
+    SocketSession session;
+    session.setServerPath(nodes.own.socketPath());
+    TmainForm form(MainFormServices { &session, &f.voice, &f.clock, &f.platform, &f.power, {} });
+    form.startUp().FormCreate();
+    f.clock.advance(4000);
+    QVERIFY(form.startUp().settingsLoaded());
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* chatLine = form.findChild<QLineEdit*>(QStringLiteral("edtChat"));
+    QVERIFY(chatLine);
+    chatLine->setFocus();
+    f.voice.spoken.clear();
+
+    QTest::keyClick(chatLine, Qt::Key_L, Qt::ControlModifier);
+    DirectoryWindow* window = form.directoryWindow();
+    QVERIFY(window);
+    QVERIFY(QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }));
+    // The node's list from the directory: both stations, as they logged in.
+    QCOMPARE(window->matchCount(), 2);
+    QVERIFY2(f.voice.texts().contains(QStringLiteral("Station directory. 2 stations")),
+             qPrintable(f.voice.texts().join(QStringLiteral(" | "))));
+
+    f.voice.spoken.clear();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2bb"));
+    QCOMPARE(window->matchCount(), 1);
+    const QString row = Phonetics::callSignSpeechText(QStringLiteral("Q2BBB"), QString()).trimmed()
+        + QStringLiteral(". Loopback");
+    const QStringList heard = f.voice.texts();
+    QVERIFY2(heard.size() >= 2 && heard.mid(heard.size() - 2) == (QStringList { QStringLiteral("1 match"), row }),
+             qPrintable(heard.join(QStringLiteral(" | "))));
+
+    f.voice.spoken.clear();
+    QSignalSpy otherSees(other.session.get(), &EchoLinkSession::OnConnected);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(form.roster().connectionCount(), 1, 10000);
+    QVERIFY(!window->isVisible());
+    QVERIFY(spokeStarting(f.voice, QStringLiteral("Quebec Two Bravo Bravo Bravo")));
+    QTRY_COMPARE_WITH_TIMEOUT(otherSees.count(), 1, 5000);
+    QCOMPARE(otherSees.at(0).at(0).toString(), QStringLiteral("Q1AAA"));
 }
 
 QTEST_MAIN(TestNodeEndToEnd)

@@ -2,7 +2,10 @@
 // each node driven through the socket session Corvane uses. Loopback only.
 #include "NodeHarness.h"
 #include "WavFile.h"
+#include "account/AccountPassword.h"
 
+#include <QLocalSocket>
+#include <QStandardPaths>
 #include <QRegularExpression>
 
 using namespace NodeHarness;
@@ -44,6 +47,9 @@ private slots:
     void shutdownClosesAndEnds();
     void configurationOthersCanReadIsRefused();
     void cancelledCallsLeaveTheNodeAnswering();
+    void stationListIsTheDirectorys();
+    void everyOperationOfTheTableIsAnswered();
+    void passwordComesFromTheSecretStore();
 
 private:
     void startBoth(const QStringList& directoryArguments = {});
@@ -239,6 +245,8 @@ void TestNodeLoopback::directoryDownIsSaid()
     QTRY_VERIFY_WITH_TIMEOUT(
         !(error = errorOf([this] { a_->session->RefreshStationList(true); })).contains(QLatin1String("yet")), 5000);
     QCOMPARE(error, QStringLiteral("No EchoLink directory server could be reached (127.0.0.3)"));
+    // Without a list there is none to show, and the reason is said instead.
+    QCOMPARE(errorOf([this] { a_->session->StationList(); }), error);
     QCOMPARE(a_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
 }
 
@@ -287,6 +295,158 @@ void TestNodeLoopback::cancelledCallsLeaveTheNodeAnswering()
     QCOMPARE(a_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
     // The node still works a QSO.
     connectAnnToBob();
+}
+
+void TestNodeLoopback::stationListIsTheDirectorys()
+{
+    using StationDirectory::Kind;
+    startBoth({ QStringLiteral("--listed"), QStringLiteral("*TESTCONF*,127.0.0.10,ON,Test conference"),
+                QStringLiteral("--listed"), QStringLiteral("Q3CCC-L,127.0.0.11,BUSY,In Conference *TESTCONF*"),
+                QStringLiteral("--listed"), QStringLiteral("Q4DDD-R,127.0.0.12,BUSY,Hilltop 147.00"),
+                QStringLiteral("--listed"), QStringLiteral("Q5EEE,127.0.0.13,ON,Grüße <b>x</b>") });
+    const QList<StationDirectory::Entry> entries = a_->session->StationList();
+    QHash<QString, StationDirectory::Entry> byCall;
+    for (const StationDirectory::Entry& entry : entries)
+        byCall.insert(entry.callsign, entry);
+    QCOMPARE(byCall.size(), 6);
+    const auto check = [&byCall](const QString& call, const QString& description, const QString& status, Kind kind) {
+        QVERIFY2(byCall.contains(call), qPrintable(call));
+        const StationDirectory::Entry entry = byCall.value(call);
+        QCOMPARE(entry.description, description);
+        QCOMPARE(entry.status, status);
+        QCOMPARE(entry.kind, kind);
+        QVERIFY2(entry.node > 0, qPrintable(call));
+    };
+    check(QStringLiteral("Q2BBB"), QStringLiteral("Loopback"), QStringLiteral("on"), Kind::Station);
+    check(QStringLiteral("*TESTCONF*"), QStringLiteral("Test conference"), QStringLiteral("on"), Kind::Conference);
+    check(QStringLiteral("Q3CCC-L"), QStringLiteral("In Conference *TESTCONF*"),
+          QStringLiteral("in conference *TESTCONF*"), Kind::Link);
+    check(QStringLiteral("Q4DDD-R"), QStringLiteral("Hilltop 147.00"), QStringLiteral("busy"), Kind::Repeater);
+    // Plain text as the directory sent it, decoded once; markup is no markup here.
+    check(QStringLiteral("Q5EEE"), QStringLiteral("Grüße <b>x</b>"), QStringLiteral("on"), Kind::Station);
+    // Node numbers are the directory's, distinct.
+    QSet<int> numbers;
+    for (const StationDirectory::Entry& entry : entries)
+        numbers.insert(entry.node);
+    QCOMPARE(numbers.size(), entries.size());
+    // A station in a QSO shows as busy once the list is fetched again.
+    connectAnnToBob();
+    QTest::qWait(300);
+    a_->session->RefreshStationList(true);
+    for (const StationDirectory::Entry& entry : a_->session->StationList()) {
+        if (entry.callsign == QLatin1String("Q2BBB"))
+            QCOMPARE(entry.status, QStringLiteral("busy"));
+    }
+}
+
+void TestNodeLoopback::everyOperationOfTheTableIsAnswered()
+{
+    startBoth();
+    QLocalSocket socket;
+    socket.connectToServer(a_->socketPath());
+    QVERIFY(socket.waitForConnected(2000));
+    // Quit and Shutdown end the node: they go last, Quit the very last.
+    QList<EchoLinkWire::OperationRow> rows;
+    for (const EchoLinkWire::OperationRow& row : EchoLinkWire::operations()) {
+        if (row.operation != EchoLinkWire::Operation::Quit && row.operation != EchoLinkWire::Operation::Shutdown)
+            rows.append(row);
+    }
+    rows.append(EchoLinkWire::rowOf(EchoLinkWire::Operation::Shutdown));
+    rows.append(EchoLinkWire::rowOf(EchoLinkWire::Operation::Quit));
+    qint64 id = 100;
+    QByteArray pending;
+    for (const EchoLinkWire::OperationRow& row : rows) {
+        QJsonArray args;
+        for (const EchoLinkWire::Type type : row.arguments)
+            args.append(type == EchoLinkWire::Type::Flag ? QJsonValue(false) : QJsonValue(QStringLiteral("Q9NONE")));
+        socket.write(EchoLinkWire::encode(EchoLinkWire::call(++id, row.operation, args)));
+        QElapsedTimer waited;
+        waited.start();
+        std::optional<EchoLinkWire::Reply> reply;
+        while (!reply && waited.elapsed() < 8000) {
+            socket.waitForReadyRead(100);
+            pending += socket.readAll();
+            for (qsizetype end; !reply && (end = pending.indexOf('\n')) >= 0;) {
+                const auto message = EchoLinkWire::decode(pending.left(end));
+                pending.remove(0, end + 1);
+                if (!message || EchoLinkWire::isEvent(*message))
+                    continue;
+                QString error;
+                reply = EchoLinkWire::readReply(*message, row.operation, &error);
+                QVERIFY2(reply, qPrintable(row.name + QStringLiteral(": ") + error));
+            }
+        }
+        QVERIFY2(reply, qPrintable(row.name + QStringLiteral(" was not answered")));
+        QCOMPARE(reply->id, id);
+        QVERIFY2(!reply->error.startsWith(QLatin1String("Unknown operation")), qPrintable(reply->error));
+        QVERIFY2(!reply->error.contains(QLatin1String("cannot do")), qPrintable(reply->error));
+    }
+    QVERIFY(a_->finishes(3000));
+}
+
+// The set-up kept the password in the desktop's secret store (GNOME Keyring on a session bus of the test's
+// own) and took it out of the file: the node logs in with it, and the directory takes no other.
+void TestNodeLoopback::passwordComesFromTheSecretStore()
+{
+    const QString keyring = QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon"));
+    const QString dbus = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (keyring.isEmpty() || dbus.isEmpty())
+        QSKIP("gnome-keyring-daemon or dbus-daemon is not installed");
+    const QString data = dir_->filePath(QStringLiteral("a/data"));
+    QDir().mkpath(data);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    QProcess bus;
+    bus.setProcessEnvironment(env);
+    bus.start(dbus, { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1") });
+    QVERIFY(bus.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(bus.readLine().trimmed());
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+    QProcess daemon;
+    daemon.setProcessEnvironment(env);
+    daemon.start(keyring, { QStringLiteral("--foreground"), QStringLiteral("--unlock"),
+                            QStringLiteral("--components=secrets") });
+    daemon.write("test-keyring-password");
+    daemon.closeWriteChannel();
+    const auto stop = [&] {
+        a_->stop();
+        daemon.kill();
+        daemon.waitForFinished(3000);
+        bus.kill();
+        bus.waitForFinished(3000);
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    };
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    AccountPassword::DesktopSecretStore store(5000);
+    AccountPassword::Saved saved;
+    for (int tries = 0; tries < 30 && saved.place != AccountPassword::Place::SecretStore; ++tries) {
+        saved = AccountPassword::save(store, QStringLiteral("Q1AAA"), QStringLiteral("kept in the keyring"),
+                                      a_->configPath());
+        if (saved.place != AccountPassword::Place::SecretStore)
+            QTest::qWait(100);
+    }
+    qunsetenv("XDG_DATA_HOME");
+    if (saved.place != AccountPassword::Place::SecretStore) {
+        stop();
+        QSKIP(qPrintable(QStringLiteral("the keyring on a private bus did not take the password: ") + saved.problem));
+    }
+    QFile config(a_->configPath());
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QVERIFY(!config.readAll().contains("Password="));
+    config.close();
+
+    directory_ = std::make_unique<Directory>(
+        QStringList { QStringLiteral("--account"), QStringLiteral("Q1AAA=kept in the keyring") });
+    a_->sessionBus = address;
+    QElapsedTimer started;
+    started.start();
+    a_->start();
+    QCOMPARE(a_->session->SystemConfigCallsign(), QStringLiteral("Q1AAA"));
+    qInfo("node answering %lld ms after its start, password from the secret store", started.elapsed());
+    a_->awaitLogin();
+    QVERIFY(!a_->log().contains("kept in the keyring"));
+    stop();
 }
 
 QTEST_GUILESS_MAIN(TestNodeLoopback)

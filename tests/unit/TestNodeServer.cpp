@@ -19,6 +19,7 @@ private slots:
     void initTestCase();
     void slowClientIsThinnedNotDropped();
     void unreadLogNeverBlocks();
+    void callDuringStartUpWaitsForTheNode();
 
 private:
     QTemporaryDir runtime_;
@@ -69,6 +70,27 @@ void TestNodeServer::slowClientIsThinnedNotDropped()
     QVERIFY(received.contains("\"result\":false"));
     QCOMPARE(received.count("thinned"), 1);
     QVERIFY(received.size() < NodeServer::EventQueueBytes + 64 * 1024);
+}
+
+// The node claims its socket first, then may wait for the desktop's secret store on a local event loop: a call
+// Corvane sends meanwhile must reach the node once it is set up, not be read and lost.
+void TestNodeServer::callDuringStartUpWaitsForTheNode()
+{
+    NodeServer server;
+    QString error;
+    QVERIFY2(server.listen(&error), qPrintable(error));
+    QLocalSocket corvane;
+    corvane.connectToServer(EchoLinkWire::serverPath());
+    QVERIFY(corvane.waitForConnected(1000));
+    corvane.write("{\"id\":1,\"op\":\"Receiving\",\"args\":[]}\n");
+    corvane.flush();
+    QTest::qWait(200); // the start-up's own event loop turns
+
+    QByteArrayList lines;
+    server.lineReceived = [&lines](int, const QByteArray& line) { lines.append(line); };
+    server.serve();
+    QTRY_COMPARE_WITH_TIMEOUT(lines.size(), 1, 1000);
+    QCOMPARE(lines.at(0), QByteArray("{\"id\":1,\"op\":\"Receiving\",\"args\":[]}"));
 }
 
 void TestNodeServer::unreadLogNeverBlocks()

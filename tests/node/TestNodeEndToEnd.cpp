@@ -114,7 +114,7 @@ void TestNodeEndToEnd::operatorFindsTheStationInTheDirectoryAndConnects()
     TmainForm form(MainFormServices { &session, &f.voice, &f.clock, &f.platform, &f.power, {} });
     form.startUp().FormCreate();
     f.clock.advance(4000);
-    QVERIFY(form.startUp().settingsLoaded());
+    QVERIFY(form.lifecycle().settingsLoaded());
     form.show();
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));

@@ -98,6 +98,9 @@ public:
         const qint64 pid = written > 0 ? written : m_pid;
         if (pid > 0)
             ::kill(static_cast<pid_t>(pid), SIGTERM);
+        // The pid file can name the process that detached rather than the daemon; whatever still runs with
+        // this fixture's folder on its command line is ours, and must not outlive the test.
+        QProcess::execute(QStringLiteral("pkill"), { QStringLiteral("-f"), QStringLiteral("--"), path(QString()) });
     }
 
     bool running() const { return m_pid > 0 && QFileInfo::exists(socketPath()); }

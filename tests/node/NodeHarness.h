@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <functional>
 #include <memory>
 
 namespace NodeHarness {
@@ -179,6 +180,17 @@ private:
 };
 
 // A folder for the nodes inside the test's own runtime folder, which the test runner clears.
+// The message a failing call raised, or an empty text when it succeeded.
+inline QString errorOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const EchoLinkError& error) {
+        return error.message();
+    }
+    return QString();
+}
+
 inline std::unique_ptr<QTemporaryDir> scratchFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");

@@ -77,16 +77,6 @@ bool answersQuickly(NodeProcess& process)
     return timer.elapsed() < 1000;
 }
 
-QString errorOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const EchoLinkError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestNodeHostile : public QObject

@@ -13,16 +13,6 @@ namespace {
 
 const Station ann { "Q1AAA", "annpass", "Ann", "127.0.0.1", "" };
 
-QString errorOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const EchoLinkError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
 QByteArray chatBody(QByteArray hex)
 {
     QByteArray body = QByteArray::fromHex(hex);

@@ -15,16 +15,6 @@ namespace {
 const Station ann { "Q1AAA", "annpass", "Ann", "127.0.0.1", "Alarms=Q2BBB" };
 const Station bob { "Q2BBB", "bobpass", "Bob", "127.0.0.2", "" };
 
-QString errorOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const EchoLinkError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestNodeLoopback : public QObject

@@ -8,6 +8,7 @@
 // page within 200 ms; the index built within 10 times the plain read.
 //
 // Run: bench_chatlog_history [records ...]   (default: 0 200000 2000000)
+#include "util/ResidentMemory.h"
 #include "app/MainForm.h"
 #include "chat/ChatJournal.h"
 #include "chat/ChatLog.h"
@@ -63,14 +64,7 @@ void writeLog(const QString& path, int records)
 
 double residentMegabytes()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
+    return static_cast<double>(residentKiB()) / 1024.0;
 }
 
 double elapsedMs(const QElapsedTimer& timer)

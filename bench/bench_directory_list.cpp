@@ -1,6 +1,7 @@
 // Station list costs: parsing a list the size of the real network's (about 6,000 stations) and the largest
 // the parser takes, whole and in TCP-sized pieces, the memory the list keeps, and lookups by callsign and
 // node number.
+#include "util/ResidentMemory.h"
 #include "DirectoryProtocol.h"
 
 #include <QElapsedTimer>
@@ -21,18 +22,6 @@ QByteArray makeList(int count)
             + QByteArray::number(1 + i % 250) + '\n';
     }
     return reply + "+++";
-}
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
 }
 
 void run(int count)

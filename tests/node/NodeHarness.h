@@ -2,6 +2,7 @@
 
 // Runs the fake directory and EchoLink nodes on loopback for the node tests: each node gets its own
 // configuration and runtime folder, and a SocketSession attached to its socket, as Corvane would be.
+#include "util/ResidentMemory.h"
 #include "echolink/SocketSession.h"
 
 #include <QDir>
@@ -133,14 +134,7 @@ public:
     // Resident memory in KiB, from /proc.
     qint64 residentKiB() const
     {
-        QFile status(QStringLiteral("/proc/%1/status").arg(process_.processId()));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-        return -1;
+        return ::residentKiB(QStringLiteral("/proc/%1/status").arg(process_.processId()));
     }
     QByteArray log() { return process_.readAllStandardError(); }
 

@@ -1,6 +1,7 @@
 // The directory client against the fake directory on an ephemeral loopback port: logging in, status
 // changes, the list on request and on its timer, retries with back-off, and every hostile directory
 // (refusal, stalls, endless and huge lists, malformed records, bad addresses). Time runs on a VirtualClock.
+#include "util/ResidentMemory.h"
 #include "DirectoryClient.h"
 #include "platform/Clock.h"
 
@@ -59,19 +60,6 @@ DirectoryClient::Settings settings(quint16 port, const QString& password = QStri
     settings.port = port;
     settings.login = { QStringLiteral("q1abc"), password, QStringLiteral("Elm Falls") };
     return settings;
-}
-
-// The resident memory of this process, in KiB.
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
 }
 
 const QStringList Accounts { "--account", "Q1ABC=secret", "--listed", "Q2BBB,127.0.0.2,ON" };
